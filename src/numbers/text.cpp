@@ -1,0 +1,216 @@
+#include "numbers/text.h"
+
+#include "numbers/failure.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <system_error>
+
+namespace velorix {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+[[noreturn]] void notANumber(std::string_view text) {
+    if (text.empty()) {
+        throw Failure(FailureKind::InvalidNumber, "das Feld ist leer");
+    }
+    throw Failure(FailureKind::InvalidNumber, "„" + std::string(text) + "“ ist keine Zahl");
+}
+
+// A text that passed the grammar, rewritten in the form std::from_chars reads: "-", digits,
+// ".", "e" and the exponent, nothing else. It also keeps a rough decimal order of magnitude, so
+// that an out-of-range result can be told apart as overflow or underflow.
+struct Scanned {
+    std::string plain;
+    long magnitude = 0;
+};
+
+bool scan(std::string_view text, const std::string& separator, Scanned& out) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && isBlank(text[i])) {
+        ++i;
+    }
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') {
+            out.plain += '-';
+        }
+        ++i;
+    }
+    bool digits = false;
+    bool separatorSeen = false;
+    bool nonZeroSeen = false;
+    long integerDigits = 0; // significant digits before the separator
+    long leadingZeros = 0;  // zeros after the separator before the first significant digit
+    while (i < n) {
+        if (isDigit(text[i])) {
+            digits = true;
+            out.plain += text[i];
+            if (text[i] != '0') {
+                nonZeroSeen = true;
+            }
+            if (!separatorSeen && nonZeroSeen) {
+                ++integerDigits;
+            } else if (separatorSeen && !nonZeroSeen) {
+                ++leadingZeros;
+            }
+            ++i;
+        } else if (!separatorSeen && !separator.empty() &&
+                   text.compare(i, separator.size(), separator) == 0) {
+            separatorSeen = true;
+            out.plain += '.';
+            i += separator.size();
+        } else {
+            break;
+        }
+    }
+    if (!digits) {
+        return false;
+    }
+    long exponent = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        out.plain += 'e';
+        ++i;
+        bool negative = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            negative = text[i] == '-';
+            out.plain += text[i];
+            ++i;
+        }
+        const std::size_t first = i;
+        while (i < n && isDigit(text[i])) {
+            // Saturate: anything beyond a million decades is out of range either way.
+            exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000L);
+            out.plain += text[i];
+            ++i;
+        }
+        if (i == first) {
+            return false;
+        }
+        if (negative) {
+            exponent = -exponent;
+        }
+    }
+    while (i < n && isBlank(text[i])) {
+        ++i;
+    }
+    if (i != n) {
+        return false;
+    }
+    out.magnitude = (integerDigits > 0 ? integerDigits : -leadingZeros) + exponent;
+    return true;
+}
+
+} // namespace
+
+Real realFromText(std::string_view text, const NumberFormat& format) {
+    Scanned scanned;
+    if (!scan(text, format.decimalSeparator, scanned)) {
+        notANumber(text);
+    }
+    Real value = 0;
+    const char* begin = scanned.plain.data();
+    const char* end = begin + scanned.plain.size();
+    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        if (scanned.magnitude > 0) {
+            throw Failure(FailureKind::Overflow,
+                          "„" + std::string(text) + "“ liegt außerhalb des Zahlenbereichs");
+        }
+        // Too small for even the smallest subnormal: it rounds to zero.
+        return scanned.plain.front() == '-' ? -0.0f : 0.0f;
+    }
+    if (ec != std::errc() || ptr != end) {
+        notANumber(text);
+    }
+    return value;
+}
+
+Integer integerFromText(std::string_view text, const NumberFormat& format) {
+    const Real value = realFromText(text, format);
+    try {
+        return realToInteger(value);
+    } catch (const Failure& failure) {
+        throw Failure(failure.kind(),
+                      "„" + std::string(text) + "“ liegt außerhalb von -32768 bis 32767");
+    }
+}
+
+std::string integerToText(Integer value) {
+    std::array<char, 8> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+std::string realToText(Real value, const NumberFormat& format) {
+    if (!std::isfinite(value)) {
+        throw Failure(FailureKind::FloatingPointFault, "der Wert ist keine endliche Zahl");
+    }
+    if (value == 0) {
+        return "0"; // also for -0
+    }
+    // "d.dddddde±XX": the exact binary value rounded to 7 significant digits.
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                      static_cast<double>(value), std::chars_format::scientific, 6);
+    const std::string_view sci(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+
+    const bool negative = sci.front() == '-';
+    const std::size_t mantissaStart = negative ? 1 : 0;
+    const std::size_t e = sci.find('e');
+    std::string digits;
+    for (std::size_t i = mantissaStart; i < e; ++i) {
+        if (sci[i] != '.') {
+            digits += sci[i];
+        }
+    }
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+    int exponent = 0;
+    std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(),
+                    exponent);
+
+    std::string out = negative ? "-" : "";
+    const int count = static_cast<int>(digits.size());
+    if (exponent >= 7 || exponent < -4) {
+        out += digits[0];
+        if (count > 1) {
+            out += format.decimalSeparator;
+            out.append(digits, 1);
+        }
+        out += exponent < 0 ? "E-" : "E+";
+        const int magnitude = std::abs(exponent);
+        if (magnitude < 10) {
+            out += '0';
+        }
+        out += std::to_string(magnitude);
+    } else if (exponent < 0) {
+        out += '0';
+        out += format.decimalSeparator;
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+    } else {
+        const auto whole = static_cast<std::size_t>(exponent + 1);
+        if (digits.size() <= whole) {
+            out += digits;
+            out.append(whole - digits.size(), '0');
+        } else {
+            out.append(digits, 0, whole);
+            out += format.decimalSeparator;
+            out.append(digits, whole);
+        }
+    }
+    return out;
+}
+
+} // namespace velorix
