@@ -1,0 +1,25 @@
+#include "rules/vehicle_state.h"
+
+#include <cmath>
+
+namespace velorix {
+
+void calcMAXSPEED(VehicleState& state) {
+    // 1.5 × an integer is exact in double; only the rounding to Integer can fail.
+    state.Vmax = realToInteger(state.VFzg * 1.5);
+}
+
+void calcMAXACCEL(VehicleState& state) {
+    state.Amax = checkedProduct(state.AFzg, 4);
+}
+
+void clampSPEED(VehicleState& state) {
+    if (state.Vakt > state.Vmax) {
+        state.Vakt = state.Vmax;
+    }
+    if (state.Vakt < 0 || std::isnan(state.Vakt)) {
+        state.Vakt = 0;
+    }
+}
+
+} // namespace velorix
