@@ -1,0 +1,163 @@
+#include "window/form.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace velorix {
+
+using enum Ctl;
+
+Form::Form(NumberFormat format)
+    : format_(std::move(format)) {
+    // Design-time texts raise no Change events.
+    for (const ControlSpec& row : kLayout) {
+        ControlState& c = controls_[index(row.id)];
+        c.text = row.text;
+        c.enabled = row.enabled;
+        c.selected = row.selected;
+    }
+}
+
+Form::Handler Form::handlerFor(Ctl control) {
+    // Which event of which control runs which handler. A text field's event is Change, a
+    // button's or option's is Click.
+    static const std::array<Handler, kControlCount> wiring = [] {
+        std::array<Handler, kControlCount> h{};
+        h[index(txtAFzg)] = &Form::txtAFzg_Change;
+        h[index(txtVFzg)] = &Form::txtVFzg_Change;
+        h[index(txtV)] = &Form::txtV_Change;
+        h[index(cmdAccel)] = &Form::cmdAccel_Click;
+        h[index(cmdCalcMWBrake)] = &Form::cmdCalcMWBrake_Click;
+        h[index(txtErfolgeBrems)] = &Form::txtErfolgeBrems_Change;
+        h[index(cmdBrake)] = &Form::cmdBrake_Click;
+        h[index(optRadius)] = &Form::optRadius_Click;
+        h[index(optGForce)] = &Form::optGForce_Click;
+        h[index(txtGForce)] = &Form::txtGForce_Change;
+        h[index(txtGForceMK)] = &Form::txtGForceMK_Change;
+        h[index(cmdCalcMWTURN)] = &Form::cmdCalcMWTURN_Click;
+        h[index(txtErfolgeKurve)] = &Form::txtErfolgeKurve_Change;
+        h[index(cmdTurn)] = &Form::cmdTurn_Click;
+        return h;
+    }();
+    return wiring[index(control)];
+}
+
+template <typename Event>
+std::optional<Failure> Form::run(Event&& event) noexcept {
+    chainDepth_ = 0;
+    deepestChain_ = 0;
+    try {
+        event();
+    } catch (const Failure& failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> Form::load() noexcept {
+    return run([this] { Form_Load(); });
+}
+
+std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
+    if (spec(field).kind != Kind::TextBox || !enabled(field)) {
+        return std::nullopt;
+    }
+    return run([&] { setText(field, std::move(text)); });
+}
+
+std::optional<Failure> Form::click(Ctl control) noexcept {
+    const ControlSpec& row = spec(control);
+    if (!enabled(control)) {
+        return std::nullopt;
+    }
+    if (row.kind == Kind::OptionButton) {
+        if (selected(control)) {
+            return std::nullopt;
+        }
+        // Selecting one option of a group clears the others.
+        for (const ControlSpec& other : kLayout) {
+            if (other.kind == Kind::OptionButton && other.parent == row.parent) {
+                ControlState& c = controls_[index(other.id)];
+                if (c.selected != (other.id == control)) {
+                    c.selected = other.id == control;
+                    changed_.set(index(other.id));
+                }
+            }
+        }
+    } else if (row.kind != Kind::CommandButton) {
+        return std::nullopt;
+    }
+    return run([&] { raise(control); });
+}
+
+std::bitset<kControlCount> Form::takeChanges() {
+    return std::exchange(changed_, {});
+}
+
+void Form::setText(Ctl field, std::string text) {
+    ControlState& c = controls_[index(field)];
+    if (c.text == text) {
+        return;
+    }
+    c.text = std::move(text);
+    changed_.set(index(field));
+    raise(field);
+}
+
+void Form::setCaption(Ctl label, std::string caption) {
+    ControlState& c = controls_[index(label)];
+    if (c.text != caption) {
+        c.text = std::move(caption);
+        changed_.set(index(label));
+    }
+}
+
+void Form::setEnabled(Ctl control, bool enabled) {
+    ControlState& c = controls_[index(control)];
+    if (c.enabled != enabled) {
+        c.enabled = enabled;
+        changed_.set(index(control));
+    }
+}
+
+void Form::raise(Ctl control) {
+    const Handler handler = handlerFor(control);
+    if (handler == nullptr) {
+        return;
+    }
+    if (chainDepth_ >= kChainLimit) {
+        throw Failure(FailureKind::Overflow, "die Felder ändern einander ohne Ende");
+    }
+    deepestChain_ = std::max(deepestChain_, ++chainDepth_);
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{chainDepth_};
+    (this->*handler)();
+}
+
+Integer Form::integerOr(Ctl field, Integer whenEmpty) const {
+    const std::string& t = text(field);
+    return t.empty() ? whenEmpty : integerFromText(t, format_);
+}
+
+Real Form::realOr(Ctl field, Real whenEmpty) const {
+    const std::string& t = text(field);
+    return t.empty() ? whenEmpty : realFromText(t, format_);
+}
+
+Integer Form::integerIn(Ctl field) const {
+    return integerFromText(text(field), format_);
+}
+
+Real Form::realIn(Ctl field) const {
+    return realFromText(text(field), format_);
+}
+
+void Form::Form_Load() {
+    state_.AFzg = integerIn(txtAFzg);
+    state_.VFzg = integerIn(txtVFzg);
+    state_.Vakt = realIn(txtV);
+}
+
+} // namespace velorix

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "numbers/failure.h"
+#include "numbers/text.h"
+#include "rules/vehicle_state.h"
+#include "window/layout.h"
+
+#include <array>
+#include <bitset>
+#include <optional>
+#include <string>
+
+namespace velorix {
+
+// The window's behaviour without any toolkit: the texts, captions, enabled flags and option
+// values of every control, the vehicle state, the event rules and the handlers. A view mirrors
+// it and forwards the user's edits and clicks; every handler can be driven from here alone.
+//
+// Event rules: writing a text field raises its Change handler at once, nested inside the writer,
+// whenever the text really changes, enabled or not; Click comes only from enabled buttons and
+// from selecting an option. A failure ends the running handler and every handler whose write
+// raised it; what they did before stays done.
+class Form {
+public:
+    explicit Form(NumberFormat format);
+
+    // The user's events. Each runs to completion and returns the failure that ended it, if any.
+    // Events that the control cannot take (typing into a disabled field, pressing a disabled
+    // button, typing into a button) are ignored.
+    std::optional<Failure> load() noexcept;
+    std::optional<Failure> edit(Ctl field, std::string text) noexcept;
+    std::optional<Failure> click(Ctl control) noexcept;
+
+    // Text of a text field, caption of every other control.
+    const std::string& text(Ctl c) const { return controls_[index(c)].text; }
+    bool enabled(Ctl c) const { return controls_[index(c)].enabled; }
+    bool selected(Ctl c) const { return controls_[index(c)].selected; }
+    const VehicleState& state() const { return state_; }
+    const NumberFormat& numberFormat() const { return format_; }
+
+    // The controls changed since the last call, for the view to mirror.
+    std::bitset<kControlCount> takeChanges();
+
+    // How deeply handlers nested during the last user event: 0 when none ran, 1 when no handler
+    // wrote a field with a handler of its own.
+    int deepestChain() const { return deepestChain_; }
+
+    // Change events nested deeper than this end with an overflow report instead of exhausting
+    // the stack. Every chain of this window ends after a handful of rounds.
+    static constexpr int kChainLimit = 200;
+
+private:
+    struct ControlState {
+        std::string text;
+        bool enabled = true;
+        bool selected = false;
+    };
+    using Handler = void (Form::*)();
+
+    template <typename Event>
+    std::optional<Failure> run(Event&& event) noexcept;
+
+    // Field access for the handlers.
+    void setText(Ctl field, std::string text);
+    void setCaption(Ctl label, std::string caption);
+    void setEnabled(Ctl control, bool enabled);
+    void raise(Ctl control);
+    static Handler handlerFor(Ctl control);
+
+    // Reads with the empty-field test: an empty field gives `whenEmpty`.
+    Integer integerOr(Ctl field, Integer whenEmpty) const;
+    Real realOr(Ctl field, Real whenEmpty) const;
+    // Reads without it: an empty field fails with invalid number.
+    Integer integerIn(Ctl field) const;
+    Real realIn(Ctl field) const;
+    std::string show(Real value) const { return realToText(value, format_); }
+
+    // Window operations shared by the handlers.
+    void checkSPEED();
+    void calcMW(Integer demand);
+    void calcMW(Real demand);
+
+    void Form_Load();
+    // Vehicle and speed fields
+    void txtAFzg_Change();
+    void txtVFzg_Change();
+    void txtV_Change();
+    // Accelerate and brake panels
+    void cmdAccel_Click();
+    void cmdCalcMWBrake_Click();
+    void txtErfolgeBrems_Change();
+    void cmdBrake_Click();
+    // Turn panel
+    void optRadius_Click();
+    void optGForce_Click();
+    void txtGForce_Change();
+    void txtGForceMK_Change();
+    void cmdCalcMWTURN_Click();
+    void txtErfolgeKurve_Change();
+    void cmdTurn_Click();
+
+    NumberFormat format_;
+    VehicleState state_;
+    std::array<ControlState, kControlCount> controls_;
+    std::bitset<kControlCount> changed_;
+    int chainDepth_ = 0;
+    int deepestChain_ = 0;
+};
+
+} // namespace velorix
