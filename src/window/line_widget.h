@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLineF>
+#include <QWidget>
+
+namespace velorix {
+
+// A straight decorative line. It covers only the rectangle around its ends and lets the mouse
+// through to whatever lies below.
+class LineWidget : public QWidget {
+public:
+    // The ends in the parent's coordinates.
+    LineWidget(QLineF line, QWidget* parent);
+
+    QLineF line() const { return line_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLineF line_;
+};
+
+} // namespace velorix

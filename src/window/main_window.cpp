@@ -1,0 +1,169 @@
+#include "window/main_window.h"
+
+#include "window/line_widget.h"
+#include "window/scale.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <ranges>
+
+namespace velorix {
+
+namespace {
+
+QString qt(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// An option button only as wide as its circle: its caption stays its text (for the accessibility
+// tree, say) but is never drawn, however wide the scaled button is.
+class CircleOnlyButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_RadioButton, option);
+    }
+};
+
+} // namespace
+
+NumberFormat systemNumberFormat() {
+    return NumberFormat{QLocale::system().decimalPoint().toStdString()};
+}
+
+MainWindow::MainWindow(NumberFormat format, FailureReporter& reporter, QWidget* parent)
+    : QWidget(parent)
+    , form_(std::move(format))
+    , reporter_(reporter) {
+    setWindowTitle(qt(kWindowTitle));
+    resize(toPixels(kClientWidthTwips), toPixels(kClientHeightTwips));
+    build();
+    connectEvents();
+    deliver(form_.load());
+    widget(Ctl::txtAFzg)->setFocus();
+}
+
+void MainWindow::build() {
+    for (const ControlSpec& row : kLayout) {
+        QWidget* parent = row.parent ? widget(*row.parent) : this;
+        QWidget* w = nullptr;
+        const QString text = qt(form_.text(row.id));
+        switch (row.kind) {
+        case Kind::Frame:
+            w = new QGroupBox(text, parent);
+            break;
+        case Kind::Label: {
+            auto* label = new QLabel(text, parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(row.wraps);
+            w = label;
+            break;
+        }
+        case Kind::TextBox:
+            w = new QLineEdit(text, parent);
+            break;
+        case Kind::CommandButton: {
+            auto* button = new QPushButton(text, parent);
+            button->setAutoDefault(false);
+            w = button;
+            break;
+        }
+        case Kind::OptionButton: {
+            auto* option = new CircleOnlyButton(text, parent);
+            option->setChecked(form_.selected(row.id));
+            w = option;
+            break;
+        }
+        case Kind::Line: {
+            const Twips& e = row.place;
+            w = new LineWidget(
+                QLineF(toPixels(e.left), toPixels(e.top), toPixels(e.width), toPixels(e.height)),
+                parent);
+            break;
+        }
+        }
+        w->setObjectName(qt(row.name));
+        if (row.kind != Kind::Line) {
+            w->setGeometry(toPixels(row.place));
+        }
+        w->setEnabled(form_.enabled(row.id));
+        widgets_[index(row.id)] = w;
+    }
+    // Rows come topmost first: raising them from the last to the first leaves the first on top.
+    for (const ControlSpec& row : kLayout | std::views::reverse) {
+        widget(row.id)->raise();
+    }
+    const auto order = focusOrder();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(widget(order[i - 1]), widget(order[i]));
+    }
+}
+
+void MainWindow::connectEvents() {
+    for (const ControlSpec& row : kLayout) {
+        const Ctl id = row.id;
+        if (auto* edit = qobject_cast<QLineEdit*>(widget(id))) {
+            // textEdited: only the user's own edits. The Form raises Change for its own writes.
+            connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+                deliver(form_.edit(id, text.toStdString()));
+            });
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget(id))) {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, id] { deliver(form_.click(id)); });
+        }
+    }
+}
+
+void MainWindow::deliver(std::optional<Failure> outcome) {
+    const auto changed = form_.takeChanges();
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+        if (changed.test(i)) {
+            mirror(static_cast<Ctl>(i));
+        }
+    }
+    if (outcome) {
+        reporter_.report(*outcome);
+    }
+}
+
+void MainWindow::mirror(Ctl c) {
+    QWidget* w = widget(c);
+    w->setEnabled(form_.enabled(c));
+    const QString text = qt(form_.text(c));
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        // Only a real rewrite moves the caret.
+        if (edit->text() != text) {
+            edit->setText(text);
+        }
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(text);
+    } else if (auto* option = qobject_cast<QRadioButton*>(w)) {
+        const QSignalBlocker blocker(option);
+        option->setChecked(form_.selected(c));
+    }
+}
+
+void MessageBoxReporter::report(const Failure& failure) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Velorix"),
+                    QString::fromStdString(failure.message()), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace velorix

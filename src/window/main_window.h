@@ -1,0 +1,44 @@
+#pragma once
+
+#include "window/failure_reporter.h"
+#include "window/form.h"
+
+#include <QWidget>
+#include <array>
+#include <optional>
+
+namespace velorix {
+
+// The number conventions of the user's locale, read once at start.
+NumberFormat systemNumberFormat();
+
+// The window as the user sees it: widgets built from the layout table, each named after its
+// row. It forwards the user's edits and clicks to the Form, mirrors the Form back and hands a
+// failure to the reporter. No behaviour lives here.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    MainWindow(NumberFormat format, FailureReporter& reporter, QWidget* parent = nullptr);
+
+    const Form& form() const { return form_; }
+    QWidget* widget(Ctl c) const { return widgets_[index(c)]; }
+
+private:
+    void build();
+    void connectEvents();
+    void deliver(std::optional<Failure> outcome);
+    void mirror(Ctl c);
+
+    Form form_;
+    FailureReporter& reporter_;
+    std::array<QWidget*, kControlCount> widgets_{};
+};
+
+// Shows a failure in a modal message box titled "Velorix".
+class MessageBoxReporter : public FailureReporter {
+public:
+    void report(const Failure& failure) override;
+};
+
+} // namespace velorix

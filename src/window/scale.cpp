@@ -1,0 +1,102 @@
+#include "window/scale.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOption>
+#include <cmath>
+
+namespace velorix {
+
+namespace {
+
+constexpr double kReferenceTwipsPerPixel = 15.0;
+constexpr double kStep = 0.25;
+constexpr double kSmallestTwipsPerPixel = 4.0;
+
+QString caption(const ControlSpec& row) {
+    return QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
+}
+
+int scaled(int twips, double pixelsPerTwip) {
+    return static_cast<int>(std::lround(twips * pixelsPerTwip));
+}
+
+// The room a control's caption needs, measured the way the style draws it.
+QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& style, int width) {
+    const QString text = caption(row);
+    const int frame = style.pixelMetric(QStyle::PM_DefaultFrameWidth);
+    switch (row.kind) {
+    case Kind::Label:
+        if (row.wraps) {
+            return {0, fm.boundingRect(QRect(0, 0, width, 1000), Qt::TextWordWrap, text).height()};
+        }
+        return {fm.horizontalAdvance(text), fm.height()};
+    case Kind::TextBox:
+        // A line edit's frame, its text margins and one line of text.
+        return {fm.horizontalAdvance(text) + 2 * frame + 4, fm.height() + 2 * frame + 4};
+    case Kind::CommandButton: {
+        const int margin = style.pixelMetric(QStyle::PM_ButtonMargin) + 2 * frame;
+        return {fm.horizontalAdvance(text) + margin, fm.height() + margin};
+    }
+    case Kind::Frame: {
+        // Where the style puts the title in a group box of unlimited width.
+        QStyleOptionGroupBox option;
+        option.text = text;
+        option.fontMetrics = fm;
+        option.rect = QRect(0, 0, 10000, 1000);
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        option.textAlignment = Qt::AlignLeft;
+        option.lineWidth = 1;
+        const QRect title =
+            style.subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel);
+        return {title.right() + 1 + title.left(), title.bottom() + 1};
+    }
+    case Kind::OptionButton:
+        return {style.pixelMetric(QStyle::PM_ExclusiveIndicatorWidth),
+                style.pixelMetric(QStyle::PM_ExclusiveIndicatorHeight)};
+    case Kind::Line:
+        break;
+    }
+    return {};
+}
+
+bool everythingFits(double pixelsPerTwip, const QFontMetrics& fm, const QStyle& style) {
+    for (const ControlSpec& row : kLayout) {
+        const int width = scaled(row.place.width, pixelsPerTwip);
+        const int height = scaled(row.place.height, pixelsPerTwip);
+        const QSize need = neededSize(row, fm, style, width);
+        if (need.width() > width || need.height() > height) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+double fittingPixelsPerTwip(const QFont& font, const QStyle& style) {
+    const QFontMetrics fm(font);
+    double twipsPerPixel = kReferenceTwipsPerPixel;
+    while (twipsPerPixel > kSmallestTwipsPerPixel &&
+           !everythingFits(1.0 / twipsPerPixel, fm, style)) {
+        twipsPerPixel -= kStep;
+    }
+    return 1.0 / twipsPerPixel;
+}
+
+double pixelsPerTwip() {
+    static const double factor = fittingPixelsPerTwip(QApplication::font(), *QApplication::style());
+    return factor;
+}
+
+int toPixels(int twips) {
+    return scaled(twips, pixelsPerTwip());
+}
+
+QRect toPixels(const Twips& place) {
+    return {toPixels(place.left), toPixels(place.top), toPixels(place.width),
+            toPixels(place.height)};
+}
+
+} // namespace velorix
