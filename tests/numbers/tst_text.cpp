@@ -1,0 +1,293 @@
+#include "numbers/failure.h"
+#include "numbers/text.h"
+
+#include <QTest>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <random>
+
+using namespace velorix;
+
+Q_DECLARE_METATYPE(std::optional<velorix::FailureKind>)
+
+namespace {
+
+const NumberFormat kGerman{","};
+const NumberFormat kEnglish{"."};
+
+constexpr auto kOk = std::optional<FailureKind>{};
+constexpr auto kInvalid = std::optional<FailureKind>{FailureKind::InvalidNumber};
+constexpr auto kOverflow = std::optional<FailureKind>{FailureKind::Overflow};
+
+template <typename F>
+std::optional<FailureKind> failureOf(F&& f) {
+    try {
+        f();
+    } catch (const Failure& failure) {
+        return failure.kind();
+    }
+    return std::nullopt;
+}
+
+// Rows are written for the German locale; the English variant swaps "," and ".".
+QByteArray inEnglish(QByteArray text) {
+    for (char& c : text) {
+        c = c == ',' ? '.' : c == '.' ? ',' : c;
+    }
+    return text;
+}
+
+} // namespace
+
+class TestText : public QObject {
+    Q_OBJECT
+
+private:
+    static void readingRows() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<float>("real");
+        QTest::addColumn<std::optional<FailureKind>>("failure");
+    }
+
+private slots:
+    void readsReals_data() {
+        readingRows();
+        const auto row = [](const char* name, const QByteArray& text, float value,
+                            std::optional<FailureKind> failure = kOk) {
+            QTest::addRow("de: %s", name) << text << true << value << failure;
+            QTest::addRow("en: %s", name) << inEnglish(text) << false << value << failure;
+        };
+        row("whole", "76", 76);
+        row("decimal", "12,5", 12.5f);
+        row("blanks around", "  12,5\t ", 12.5f);
+        row("plus sign", "+3", 3);
+        row("minus sign", "-3,5", -3.5f);
+        row("trailing separator", "5,", 5);
+        row("leading separator", ",5", 0.5f);
+        row("leading zeros", "007", 7);
+        row("exponent as written", "1,234568E+08", 1.234568e8f);
+        row("small exponent", "5E-05", 5e-5f);
+        row("lower-case exponent", "2e3", 2000);
+        row("largest float, 7 digits", "3,402823E+38", 3.402823e38f);
+        row("largest float, exact", "340282346638528859811704183484516925440", 3.4028235e38f);
+        row("rounds to nearest float", "0,1", 0.1f);
+        row("smallest subnormal", "1,401298E-45", 1.401298e-45f);
+        row("underflow to zero", "1E-50", 0);
+        row("huge negative exponent", "1e-99999999999999999999", 0);
+        row("zero with huge exponent", "0e99999999999999999999", 0);
+        row("overflow", "3,5E+38", 0, kOverflow);
+        row("overflow just past the top", "3,4028236E+38", 0, kOverflow);
+        row("negative overflow", "-1e39", 0, kOverflow);
+        row("huge exponent", "1e99999999999999999999", 0, kOverflow);
+        row("many digits", "123456789012345678901234567890", 1.2345679e29f);
+        row("empty", "", 0, kInvalid);
+        row("blanks only", "   ", 0, kInvalid);
+        row("letters", "abc", 0, kInvalid);
+        row("lone minus", "-", 0, kInvalid);
+        row("lone plus", "+", 0, kInvalid);
+        row("lone separator", ",", 0, kInvalid);
+        row("two signs", "+-1", 0, kInvalid);
+        row("sign after digits", "1-", 0, kInvalid);
+        row("blank after sign", "- 1", 0, kInvalid);
+        row("embedded blank", "1 000", 0, kInvalid);
+        row("two separators", "1,2,3", 0, kInvalid);
+        row("other locale's separator", "1.5", 0, kInvalid);
+        row("grouping", "1.000,5", 0, kInvalid);
+        row("unit after number", "12 m", 0, kInvalid);
+        row("exponent without digits", "1e", 0, kInvalid);
+        row("exponent sign only", "1E+", 0, kInvalid);
+        row("exponent alone", "e5", 0, kInvalid);
+        row("separator in exponent", "1e2,5", 0, kInvalid);
+        row("infinity", "inf", 0, kInvalid);
+        row("infinity spelled out", "-Infinity", 0, kInvalid);
+        row("not a number", "nan", 0, kInvalid);
+        row("hexadecimal", "0x10", 0, kInvalid);
+        row("hexadecimal float", "0x1p3", 0, kInvalid);
+        row("full-width digit", "\xef\xbc\x91", 0, kInvalid);
+        row("embedded NUL",
+            QByteArray("1\0"
+                       "2",
+                       3),
+            0, kInvalid);
+    }
+    void readsReals() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, german);
+        QFETCH(float, real);
+        QFETCH(std::optional<FailureKind>, failure);
+        float value = 42;
+        QCOMPARE(failureOf([&] {
+                     value = realFromText(text.toStdString(), german ? kGerman : kEnglish);
+                 }),
+                 failure);
+        if (!failure) {
+            QCOMPARE_EQ(value, real);
+        }
+    }
+
+    void readsNegativeZero() {
+        const float underflow = realFromText("-1e-60", kGerman);
+        QCOMPARE_EQ(underflow, 0.0f);
+        QVERIFY(std::signbit(underflow));
+        QVERIFY(std::signbit(realFromText("-0", kGerman)));
+    }
+
+    void readsIntegers_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<int>("integer");
+        QTest::addColumn<std::optional<FailureKind>>("failure");
+        const auto row = [](const char* name, const QByteArray& text, int value,
+                            std::optional<FailureKind> failure = kOk) {
+            QTest::addRow("de: %s", name) << text << true << value << failure;
+            QTest::addRow("en: %s", name) << inEnglish(text) << false << value << failure;
+        };
+        row("3,5 to even", "3,5", 4);
+        row("2,5 to even", "2,5", 2);
+        row("-2,5 to even", "-2,5", -2);
+        row("0,5 to even", "0,5", 0);
+        row("0,6", "0,6", 1);
+        row("trailing separator", "12,", 12);
+        row("largest", "32767", 32767);
+        row("smallest", "-32768", -32768);
+        row("32767,4", "32767,4", 32767);
+        row("32767,5 rounds out", "32767,5", 0, kOverflow);
+        row("-32768,5 to even", "-32768,5", -32768);
+        row("-32769", "-32769", 0, kOverflow);
+        row("40000", "40000", 0, kOverflow);
+        row("exponent", "1,5E+02", 150);
+        row("beyond float range", "1E+39", 0, kOverflow);
+        row("empty", "", 0, kInvalid);
+        row("letters", "zehn", 0, kInvalid);
+        row("other locale's separator", "2.5", 0, kInvalid);
+    }
+    void readsIntegers() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, german);
+        QFETCH(int, integer);
+        QFETCH(std::optional<FailureKind>, failure);
+        Integer value = 12345;
+        QCOMPARE(failureOf([&] {
+                     value = integerFromText(text.toStdString(), german ? kGerman : kEnglish);
+                 }),
+                 failure);
+        if (!failure) {
+            QCOMPARE(value, integer);
+        }
+    }
+
+    void readsAnyDecimalSeparator() {
+        const NumberFormat arabic{"\xd9\xab"}; // U+066B ARABIC DECIMAL SEPARATOR
+        QCOMPARE_EQ(realFromText("1\xd9\xab"
+                                 "5",
+                                 arabic),
+                    1.5f);
+        QCOMPARE(realToText(1.5f, arabic), std::string("1\xd9\xab"
+                                                       "5"));
+        QCOMPARE(failureOf([&] {
+                     realFromText("1\xd9"
+                                  "5",
+                                  arabic);
+                 }),
+                 kInvalid);
+    }
+
+    void writesReals_data() {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<QByteArray>("german");
+        QTest::newRow("zero") << 0.0f << QByteArray("0");
+        QTest::newRow("negative zero") << -0.0f << QByteArray("0");
+        QTest::newRow("whole") << 76.0f << QByteArray("76");
+        QTest::newRow("negative whole") << -5.0f << QByteArray("-5");
+        QTest::newRow("one decimal") << 12.5f << QByteArray("12,5");
+        QTest::newRow("seven digits") << 1.3157895f << QByteArray("1,315789");
+        QTest::newRow("g from radius 70") << 10000.0f / 70 / 76 << QByteArray("1,879699");
+        QTest::newRow("a from radius 70") << 10000.0f / 70 << QByteArray("142,8571");
+        QTest::newRow("radius from 2 g") << 10000.0f / 152 << QByteArray("65,78947");
+        QTest::newRow("1,32") << 1.32f << QByteArray("1,32");
+        QTest::newRow("largest fixed") << 9999999.0f << QByteArray("9999999");
+        QTest::newRow("rounds up into exponent form") << 9999999.5f << QByteArray("1E+07");
+        QTest::newRow("ten million") << 1.0e7f << QByteArray("1E+07");
+        QTest::newRow("eight digits") << 12345678.0f << QByteArray("1,234568E+07");
+        QTest::newRow("negative large") << -2.5e20f << QByteArray("-2,5E+20");
+        QTest::newRow("smallest fixed") << 0.0001f << QByteArray("0,0001");
+        QTest::newRow("small fixed") << 0.00012345f << QByteArray("0,00012345");
+        QTest::newRow("below fixed") << 0.00001f << QByteArray("1E-05");
+        QTest::newRow("largest float")
+            << std::numeric_limits<float>::max() << QByteArray("3,402823E+38");
+        QTest::newRow("smallest subnormal")
+            << std::numeric_limits<float>::denorm_min() << QByteArray("1,401298E-45");
+        // 12345.625 and 12345.875 are exact in binary: their 8th digit is a true tie.
+        QTest::newRow("exact tie stays even") << 12345.625f << QByteArray("12345,62");
+        QTest::newRow("exact tie goes to even") << 12345.875f << QByteArray("12345,88");
+    }
+    void writesReals() {
+        QFETCH(float, value);
+        QFETCH(QByteArray, german);
+        QCOMPARE(QByteArray::fromStdString(realToText(value, kGerman)), german);
+        QCOMPARE(QByteArray::fromStdString(realToText(value, kEnglish)), inEnglish(german));
+    }
+
+    void writesIntegers() {
+        QCOMPARE(integerToText(150), std::string("150"));
+        QCOMPARE(integerToText(-5), std::string("-5"));
+        QCOMPARE(integerToText(0), std::string("0"));
+        QCOMPARE(integerToText(-32768), std::string("-32768"));
+    }
+
+    void refusesToWriteNonFinite() {
+        const auto fault = std::optional<FailureKind>{FailureKind::FloatingPointFault};
+        QCOMPARE(failureOf([] { realToText(std::numeric_limits<float>::infinity(), kGerman); }),
+                 fault);
+        QCOMPARE(failureOf([] { realToText(std::numeric_limits<float>::quiet_NaN(), kGerman); }),
+                 fault);
+    }
+
+    // Every integer reads back from its text, whichever locale.
+    void integerRoundTrip() {
+        for (int i = -32768; i <= 32767; ++i) {
+            const auto value = static_cast<Integer>(i);
+            const std::string text = integerToText(value);
+            if (integerFromText(text, kGerman) != value ||
+                integerFromText(text, kEnglish) != value) {
+                QFAIL(text.c_str());
+            }
+        }
+    }
+
+    // For floats of every magnitude and sign: the text reads back as the value rounded to the
+    // 7 significant digits shown, and writing that again gives the same text.
+    void realRoundTrip() {
+        std::mt19937 random(7);
+        for (int i = 0; i < 300000; ++i) {
+            const auto x = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+            if (!std::isfinite(x)) {
+                continue;
+            }
+            for (const NumberFormat* format : {&kGerman, &kEnglish}) {
+                const std::string text = realToText(x, *format);
+                const float back = realFromText(text, *format);
+                // The 7-digit decimal, read by the standard library independently.
+                char buffer[32];
+                const auto end = std::to_chars(buffer, buffer + sizeof buffer, double(x),
+                                               std::chars_format::scientific, 6);
+                float seven = 0;
+                std::from_chars(buffer, end.ptr, seven);
+                if (back != seven || realToText(back, *format) != text) {
+                    QFAIL(qPrintable(QString("%1 wrote %2 and read back %3")
+                                         .arg(double(x), 0, 'g', 9)
+                                         .arg(QString::fromStdString(text))
+                                         .arg(double(back), 0, 'g', 9)));
+                }
+            }
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestText)
+#include "tst_text.moc"
