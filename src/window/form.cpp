@@ -7,8 +7,9 @@ namespace velorix {
 
 using enum Ctl;
 
-Form::Form(NumberFormat format)
-    : format_(std::move(format)) {
+Form::Form(NumberFormat format, int chainLimit)
+    : format_(std::move(format))
+    , chainLimit_(chainLimit) {
     // Design-time texts raise no Change events.
     for (const ControlSpec& row : kLayout) {
         ControlState& c = controls_[index(row.id)];
@@ -125,7 +126,7 @@ void Form::raise(Ctl control) {
     if (handler == nullptr) {
         return;
     }
-    if (chainDepth_ >= kChainLimit) {
+    if (chainDepth_ >= chainLimit_) {
         throw Failure(FailureKind::Overflow, "die Felder ändern einander ohne Ende");
     }
     deepestChain_ = std::max(deepestChain_, ++chainDepth_);

@@ -22,7 +22,7 @@ namespace velorix {
 // raised it; what they did before stays done.
 class Form {
 public:
-    explicit Form(NumberFormat format);
+    explicit Form(NumberFormat format, int chainLimit = kChainLimit);
 
     // The user's events. Each runs to completion and returns the failure that ended it, if any.
     // Events that the control cannot take (typing into a disabled field, pressing a disabled
@@ -45,7 +45,7 @@ public:
     // wrote a field with a handler of its own.
     int deepestChain() const { return deepestChain_; }
 
-    // Change events nested deeper than this end with an overflow report instead of exhausting
+    // Change events nested deeper than this end with an overflow failure instead of exhausting
     // the stack. Every chain of this window ends after a handful of rounds.
     static constexpr int kChainLimit = 200;
 
@@ -103,6 +103,7 @@ private:
     VehicleState state_;
     std::array<ControlState, kControlCount> controls_;
     std::bitset<kControlCount> changed_;
+    int chainLimit_;
     int chainDepth_ = 0;
     int deepestChain_ = 0;
 };
