@@ -8,6 +8,8 @@ namespace velorix {
 // A straight decorative line. It covers only the rectangle around its ends and lets the mouse
 // through to whatever lies below.
 class LineWidget : public QWidget {
+    Q_OBJECT
+
 public:
     // The ends in the parent's coordinates.
     LineWidget(QLineF line, QWidget* parent);

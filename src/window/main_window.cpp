@@ -84,12 +84,9 @@ void MainWindow::build() {
             w = button;
             break;
         }
-        case Kind::OptionButton: {
-            auto* option = new CircleOnlyButton(text, parent);
-            option->setChecked(form_.selected(row.id));
-            w = option;
+        case Kind::OptionButton:
+            w = new CircleOnlyButton(text, parent);
             break;
-        }
         case Kind::Line: {
             const Twips& e = row.place;
             w = new LineWidget(
@@ -102,8 +99,8 @@ void MainWindow::build() {
         if (row.kind != Kind::Line) {
             w->setGeometry(toPixels(row.place));
         }
-        w->setEnabled(form_.enabled(row.id));
         widgets_[index(row.id)] = w;
+        mirror(row.id);
     }
     // Rows come topmost first: raising them from the last to the first leaves the first on top.
     for (const ControlSpec& row : kLayout | std::views::reverse) {
@@ -156,6 +153,8 @@ void MainWindow::mirror(Ctl c) {
     } else if (auto* option = qobject_cast<QRadioButton*>(w)) {
         const QSignalBlocker blocker(option);
         option->setChecked(form_.selected(c));
+        // Of a group only the selected option is a Tab stop; the arrow keys reach the others.
+        option->setFocusPolicy(form_.selected(c) ? Qt::StrongFocus : Qt::ClickFocus);
     }
 }
 

@@ -1,0 +1,381 @@
+// The Qt view: widgets built from the layout table, and the wiring of keystrokes and clicks.
+#include "support/session.h"
+#include "window/line_widget.h"
+#include "window/main_window.h"
+#include "window/scale.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOption>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <memory>
+
+using namespace velorix;
+using enum Ctl;
+
+namespace {
+
+class RecordingReporter : public FailureReporter {
+public:
+    void report(const Failure& failure) override { reports.push_back(failure); }
+    std::vector<Failure> reports;
+};
+
+QString qt(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+const char* kindClass(Kind kind) {
+    switch (kind) {
+    case Kind::Frame:
+        return "QGroupBox";
+    case Kind::Label:
+        return "QLabel";
+    case Kind::TextBox:
+        return "QLineEdit";
+    case Kind::CommandButton:
+        return "QPushButton";
+    case Kind::OptionButton:
+        return "QRadioButton";
+    case Kind::Line:
+        return "velorix::LineWidget";
+    }
+    return "";
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<RecordingReporter> reporter;
+    std::unique_ptr<MainWindow> window;
+
+    template <typename W = QWidget>
+    W* find(Ctl c) const {
+        return window->findChild<W*>(qt(spec(c).name));
+    }
+    QLineEdit* field(Ctl c) const { return find<QLineEdit>(c); }
+    QString caption(Ctl c) const { return find<QLabel>(c)->text(); }
+
+    // Select all and type, key by key, as on the keyboard.
+    void retype(Ctl c, const QString& keys) {
+        QLineEdit* edit = field(c);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, keys);
+    }
+
+private slots:
+    void init() {
+        reporter = std::make_unique<RecordingReporter>();
+        window = std::make_unique<MainWindow>(NumberFormat{","}, *reporter);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void windowFrame() {
+        QCOMPARE(window->windowTitle(), "Velorix");
+        QCOMPARE(window->size(), QSize(toPixels(kClientWidthTwips), toPixels(kClientHeightTwips)));
+        QVERIFY(window->minimumSize() != window->maximumSize()); // the frame stays resizable
+    }
+
+    // Every row of the table is a widget of its kind, named after it, in its group, with its
+    // text and its place under the one scale.
+    void everyControlFromTheTable() {
+        const double s = pixelsPerTwip();
+        QVERIFY2(s >= 1.0 / 15 && s < 1.0 / 4, qPrintable(QString::number(1 / s)));
+        for (const ControlSpec& row : kLayout) {
+            const QList<QWidget*> named = window->findChildren<QWidget*>(qt(row.name));
+            QCOMPARE(named.size(), 1);
+            QWidget* w = named.front();
+            QCOMPARE(w->metaObject()->className(), kindClass(row.kind));
+            QWidget* expectedParent = row.parent ? find(*row.parent) : window.get();
+            QCOMPARE(w->parentWidget(), expectedParent);
+            if (row.kind == Kind::Line) {
+                const QLineF line = static_cast<LineWidget*>(w)->line();
+                const Twips& e = row.place;
+                QCOMPARE(line, QLineF(toPixels(e.left), toPixels(e.top), toPixels(e.width),
+                                      toPixels(e.height)));
+                QVERIFY(w->geometry().contains(line.p1().toPoint()));
+                QVERIFY(w->geometry().contains(line.p2().toPoint()));
+                QVERIFY(w->testAttribute(Qt::WA_TransparentForMouseEvents));
+                continue;
+            }
+            const QRect g = w->geometry();
+            const Twips& t = row.place;
+            for (auto [pixels, twips] :
+                 {std::pair{g.x(), t.left}, std::pair{g.y(), t.top}, std::pair{g.width(), t.width},
+                  std::pair{g.height(), t.height}}) {
+                QVERIFY2(std::fabs(pixels - twips * s) <= 0.5, row.name.data());
+            }
+            const QString text = qt(row.text);
+            if (auto* box = qobject_cast<QGroupBox*>(w)) {
+                QCOMPARE(box->title(), text);
+            } else if (auto* label = qobject_cast<QLabel*>(w)) {
+                QCOMPARE(label->text(), text);
+                QCOMPARE(label->textFormat(), Qt::PlainText);
+            } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                QCOMPARE(edit->text(), text);
+            } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+                QCOMPARE(button->text(), text);
+            }
+            QCOMPARE(w->isEnabled(), row.enabled);
+        }
+    }
+
+    void exactCaptions() {
+        QCOMPARE(caption(Label3), "max. sichere Bremsbeschleunigung:  Amax=");
+        QCOMPARE(caption(Label1), "m/k²");
+        QCOMPARE(caption(Label11), "Verzögern um:");
+        QCOMPARE(find<QGroupBox>(Frame2)->title(), "Höchstgeschwindigkeit des Fahrzeugs");
+        QCOMPARE(find<QRadioButton>(optGForce)->text(), "Option2");
+    }
+
+    // Measured with the widgets' own hints and the style's content rectangles.
+    void everyCaptionReadsWhole() {
+        for (const ControlSpec& row : kLayout) {
+            QWidget* w = find(row.id);
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                if (row.wraps) {
+                    QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+                             row.name.data());
+                } else {
+                    QVERIFY2(label->sizeHint().width() <= label->width(), row.name.data());
+                }
+            } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                const QRect contents =
+                    button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+                QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <=
+                             contents.width(),
+                         row.name.data());
+            } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+                QStyleOptionGroupBox option;
+                option.initFrom(box);
+                option.text = box->title();
+                option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+                option.textAlignment = box->alignment();
+                const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                                 QStyle::SC_GroupBoxLabel, box);
+                QVERIFY2(title.width() >= box->fontMetrics().horizontalAdvance(box->title()),
+                         row.name.data());
+                QVERIFY2(title.right() < box->width(), row.name.data());
+            } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                QVERIFY2(edit->minimumSizeHint().height() <= edit->height(), row.name.data());
+            }
+        }
+    }
+
+    // Rows are drawn topmost first, and "Kurve" lies above "Aktion".
+    void drawingOrder() {
+        const QObjectList siblings = window->children();
+        const auto at = [&](Ctl c) {
+            return siblings.indexOf(find(c));
+        };
+        QVERIFY(at(Frame4) > at(Frame3)); // later children are drawn on top
+        QVERIFY(at(Frame1) > at(Frame2));
+        QWidget* kurve = find(Frame4);
+        const QPoint inside = kurve->mapTo(window.get(), QPoint(kurve->width() / 2, 10));
+        QCOMPARE(window->childAt(inside), kurve);
+    }
+
+    void optionButtonsShowOnlyTheirCircle() {
+        auto* option = find<QRadioButton>(optRadius);
+        QVERIFY(option->isChecked());
+        QVERIFY(!find<QRadioButton>(optGForce)->isChecked());
+        // Painted, the button's area right of the circle stays empty.
+        QImage image(option->size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        option->render(&image, {}, {}, QWidget::RenderFlags());
+        const int indicator = option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth);
+        for (int x = indicator + 2; x < image.width(); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                QCOMPARE(qAlpha(image.pixel(x, y)), 0);
+            }
+        }
+    }
+
+    void noDefaultButton() {
+        for (QPushButton* b : window->findChildren<QPushButton*>()) {
+            QVERIFY(!b->autoDefault());
+            QVERIFY(!b->isDefault());
+        }
+    }
+
+    // Tab walks the enabled controls in focus order; of the options only the selected one.
+    void focusOrder() {
+        QCOMPARE(QApplication::focusWidget(), field(txtAFzg));
+        const QStringList expected = {
+            "txtVFzg",         "txtV",      "txtErfolgeBeschl", "txtBremsDiff",    "cmdAccel",
+            "optRadius",       "txtRadius", "cmdCalcMWBrake",   "txtErfolgeBrems", "cmdCalcMWTURN",
+            "txtErfolgeKurve", "txtPHI",    "txtAFzg"};
+        QStringList visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    void focusOrderWithEverythingEnabled() {
+        retype(txtErfolgeBrems, "1");
+        retype(txtErfolgeKurve, "1");
+        find<QRadioButton>(optGForce)->click();
+        field(txtAFzg)->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 17; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited,
+                 QStringList({"txtVFzg", "txtV", "txtErfolgeBeschl", "txtBremsDiff", "cmdBrake",
+                              "cmdAccel", "optGForce", "txtGForce", "cmdTurn", "cmdCalcMWBrake",
+                              "txtErfolgeBrems", "cmdCalcMWTURN", "txtErfolgeKurve", "txtGForceMK",
+                              "txtPHI", "txtAFzg", "txtVFzg"}));
+    }
+
+    void arrowKeysMoveBetweenTheOptions() {
+        auto* radius = find<QRadioButton>(optRadius);
+        radius->setFocus();
+        QTest::keyClick(radius, Qt::Key_Down);
+        QVERIFY(find<QRadioButton>(optGForce)->isChecked());
+        QVERIFY(window->form().selected(optGForce));
+        QVERIFY(field(txtGForce)->isEnabled());
+        QVERIFY(!field(txtRadius)->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QVERIFY(radius->isChecked());
+        QVERIFY(!field(txtGForce)->isEnabled());
+    }
+
+    // Each keystroke raises Change: Amax follows as typed.
+    void keystrokesReachTheHandlers() {
+        retype(txtAFzg, "1");
+        QCOMPARE(caption(lblAmax), "4");
+        QTest::keyClicks(field(txtAFzg), "2");
+        QCOMPARE(caption(lblAmax), "48");
+        QVERIFY(reporter->reports.empty());
+    }
+
+    // The handler rewrites the very field being typed in; the widget shows the rewrite and
+    // typing goes on from its end.
+    void rewriteOfTheFieldBeingTyped() {
+        retype(txtV, "200");
+        QCOMPARE(field(txtV)->text(), "150");
+        QCOMPARE(field(txtV)->cursorPosition(), 3);
+        QTest::keyClick(field(txtV), Qt::Key_Backspace);
+        QCOMPARE(field(txtV)->text(), "15");
+        field(txtV)->selectAll();
+        QTest::keyClick(field(txtV), Qt::Key_Delete);
+        QCOMPARE(field(txtV)->text(), "15"); // emptied, refilled at once
+        QVERIFY(reporter->reports.empty());
+    }
+
+    void caretStaysWhenNothingIsRewritten() {
+        QLineEdit* e = field(txtVFzg);
+        e->setFocus();
+        e->setCursorPosition(1);
+        QTest::keyClick(e, '5');
+        QCOMPARE(e->text(), "1500");
+        QCOMPARE(e->cursorPosition(), 2);
+        QCOMPARE(caption(lblVmax), "2250");
+    }
+
+    void clicksReachTheHandlers() {
+        retype(txtAFzg, "10");
+        retype(txtV, "100");
+        retype(txtBremsDiff, "60");
+        QTest::mouseClick(find(cmdCalcMWBrake), Qt::LeftButton);
+        QCOMPARE(caption(lblMindestwurf), "+1");
+        auto* brake = find<QPushButton>(cmdBrake);
+        QTest::mouseClick(brake, Qt::LeftButton); // disabled: nothing happens
+        QCOMPARE(field(txtV)->text(), "100");
+        retype(txtErfolgeBrems, "3");
+        QVERIFY(brake->isEnabled());
+        QTest::mouseClick(brake, Qt::LeftButton);
+        QCOMPARE(field(txtV)->text(), "40");
+        QVERIFY(!brake->isEnabled());
+    }
+
+    void keyboardPressesButtons() {
+        retype(txtV, "100");
+        auto* calc = find<QPushButton>(cmdCalcMWTURN);
+        calc->setFocus();
+        QTest::keyClick(calc, Qt::Key_Space);
+        QCOMPARE(field(txtGForce)->text(), "1,32");
+        QCOMPARE(field(txtGForceMK)->text(), "100");
+        QCOMPARE(caption(lblMindestwurf), "+5"); // Amax still 0
+    }
+
+    void turnPanelThroughTheWidgets() {
+        retype(txtAFzg, "10");
+        retype(txtV, "100");
+        retype(txtRadius, "70");
+        QTest::mouseClick(find(cmdCalcMWTURN), Qt::LeftButton);
+        QCOMPARE(field(txtGForce)->text(), "1,88");
+        QCOMPARE(field(txtGForceMK)->text(), "142,8571");
+        QCOMPARE(caption(lblMindestwurf), "+6");
+        QTest::mouseClick(find(optGForce), Qt::LeftButton);
+        QVERIFY(field(txtGForce)->isEnabled());
+        retype(txtGForce, "1,23");
+        QCOMPARE(field(txtGForce)->text(), "1,22");
+        QCOMPARE(field(txtGForceMK)->text(), "93");
+        retype(txtErfolgeKurve, "0,4");
+        QTest::mouseClick(find(cmdTurn), Qt::LeftButton);
+        QCOMPARE(field(txtPHI)->text(), "86");
+        QVERIFY(!find(cmdTurn)->isEnabled());
+    }
+
+    void disabledFieldTakesNoTyping() {
+        QLineEdit* g = field(txtGForce);
+        QTest::keyClicks(g, "9");
+        QCOMPARE(g->text(), "1");
+        QCOMPARE(window->form().text(txtGForce), "1");
+    }
+
+    void oneReportPerFailingEvent() {
+        retype(txtAFzg, "x");
+        QCOMPARE(reporter->reports.size(), std::size_t{1});
+        QCOMPARE(reporter->reports.front().kind(), FailureKind::InvalidNumber);
+        QCOMPARE(field(txtAFzg)->text(), "x");
+        QTest::keyClicks(field(txtAFzg), "y");
+        QCOMPARE(reporter->reports.size(), std::size_t{2});
+        retype(txtAFzg, "3");
+        QCOMPARE(reporter->reports.size(), std::size_t{2});
+        QCOMPARE(caption(lblAmax), "12");
+    }
+
+    // The real report: a modal box titled "Velorix" whose text starts with the kind.
+    void messageBoxReport() {
+        MessageBoxReporter real;
+        QString title;
+        QString text;
+        bool modal = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            modal = box->isModal();
+            box->accept();
+        });
+        real.report(Failure(FailureKind::Overflow, "zu groß"));
+        QCOMPARE(title, "Velorix");
+        QCOMPARE(text, "Überlauf: zu groß");
+        QVERIFY(modal);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
