@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QStyleOption>
+#include <array>
 #include <cmath>
 
 namespace velorix {
@@ -22,15 +23,12 @@ int scaled(int twips, double pixelsPerTwip) {
     return static_cast<int>(std::lround(twips * pixelsPerTwip));
 }
 
-// The room a control's caption needs, measured the way the style draws it.
-QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& style, int width) {
+// The room a control's caption needs on one line, measured the way the style draws it.
+QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& style) {
     const QString text = caption(row);
     const int frame = style.pixelMetric(QStyle::PM_DefaultFrameWidth);
     switch (row.kind) {
     case Kind::Label:
-        if (row.wraps) {
-            return {0, fm.boundingRect(QRect(0, 0, width, 1000), Qt::TextWordWrap, text).height()};
-        }
         return {fm.horizontalAdvance(text), fm.height()};
     case Kind::TextBox:
         // A line edit's frame, its text margins and one line of text.
@@ -61,25 +59,33 @@ QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& s
     return {};
 }
 
-bool everythingFits(double pixelsPerTwip, const QFontMetrics& fm, const QStyle& style) {
-    for (const ControlSpec& row : kLayout) {
-        const int width = scaled(row.place.width, pixelsPerTwip);
-        const int height = scaled(row.place.height, pixelsPerTwip);
-        const QSize need = neededSize(row, fm, style, width);
-        if (need.width() > width || need.height() > height) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 double fittingPixelsPerTwip(const QFont& font, const QStyle& style) {
     const QFontMetrics fm(font);
+    // What each caption needs does not depend on the scale, except where a caption wraps.
+    std::array<QSize, kControlCount> needs{};
+    for (const ControlSpec& row : kLayout) {
+        if (!row.wraps) {
+            needs[index(row.id)] = neededSize(row, fm, style);
+        }
+    }
+    const auto fits = [&](double pixelsPerTwip) {
+        for (const ControlSpec& row : kLayout) {
+            const int width = scaled(row.place.width, pixelsPerTwip);
+            const int height = scaled(row.place.height, pixelsPerTwip);
+            const QSize need = row.wraps ? fm.boundingRect(QRect(0, 0, width, 10000),
+                                                           Qt::TextWordWrap, caption(row))
+                                               .size()
+                                         : needs[index(row.id)];
+            if (need.width() > width || need.height() > height) {
+                return false;
+            }
+        }
+        return true;
+    };
     double twipsPerPixel = kReferenceTwipsPerPixel;
-    while (twipsPerPixel > kSmallestTwipsPerPixel &&
-           !everythingFits(1.0 / twipsPerPixel, fm, style)) {
+    while (twipsPerPixel > kSmallestTwipsPerPixel && !fits(1.0 / twipsPerPixel)) {
         twipsPerPixel -= kStep;
     }
     return 1.0 / twipsPerPixel;
