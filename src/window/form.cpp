@@ -45,8 +45,6 @@ Form::Handler Form::handlerFor(Ctl control) {
 
 template <typename Event>
 std::optional<Failure> Form::run(Event&& event) noexcept {
-    chainDepth_ = 0;
-    deepestChain_ = 0;
     try {
         event();
     } catch (const Failure& failure) {
@@ -56,10 +54,12 @@ std::optional<Failure> Form::run(Event&& event) noexcept {
 }
 
 std::optional<Failure> Form::load() noexcept {
+    deepestChain_ = 0;
     return run([this] { Form_Load(); });
 }
 
 std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
+    deepestChain_ = 0;
     if (spec(field).kind != Kind::TextBox || !enabled(field)) {
         return std::nullopt;
     }
@@ -67,6 +67,7 @@ std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
 }
 
 std::optional<Failure> Form::click(Ctl control) noexcept {
+    deepestChain_ = 0;
     const ControlSpec& row = spec(control);
     if (!enabled(control)) {
         return std::nullopt;

@@ -97,10 +97,13 @@ private slots:
 
     void disabledControlsIgnoreTheUser() {
         Session s(",");
+        s.user.replace(txtV, "5");
+        QCOMPARE(s.form.deepestChain(), 1);
         s.form.takeChanges();
         QCOMPARE(s.form.edit(txtGForce, "5").has_value(), false);
         QCOMPARE(s.text(txtGForce), "1");
         QCOMPARE(s.form.click(cmdBrake).has_value(), false);
+        QCOMPARE(s.form.deepestChain(), 0); // an ignored event runs no handler either
         QVERIFY(s.form.takeChanges().none());
     }
 
