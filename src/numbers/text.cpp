@@ -32,6 +32,7 @@ bool isDigit(char c) {
 struct Scanned {
     std::string plain;
     long magnitude = 0;
+    bool zero = true; // every digit before the exponent is 0
 };
 
 bool scan(std::string_view text, const std::string& separator, Scanned& out) {
@@ -107,6 +108,7 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
         return false;
     }
     out.magnitude = (integerDigits > 0 ? integerDigits : -leadingZeros) + exponent;
+    out.zero = !nonZeroSeen;
     return true;
 }
 
@@ -143,6 +145,17 @@ Integer integerFromText(std::string_view text, const NumberFormat& format) {
         throw Failure(failure.kind(),
                       "„" + std::string(text) + "“ liegt außerhalb von -32768 bis 32767");
     }
+}
+
+int signFromText(std::string_view text, const NumberFormat& format) {
+    Scanned scanned;
+    if (!scan(text, format.decimalSeparator, scanned)) {
+        notANumber(text);
+    }
+    if (scanned.zero) {
+        return 0;
+    }
+    return scanned.plain.front() == '-' ? -1 : 1;
 }
 
 std::string integerToText(Integer value) {

@@ -25,6 +25,10 @@ Real realFromText(std::string_view text, const NumberFormat& format);
 // Reads the text as a real, then rounds it to the integer, halves to even.
 Integer integerFromText(std::string_view text, const NumberFormat& format);
 
+// The sign of the number the text reads as, -1, 0 or 1, decided on the decimal digits themselves:
+// neither rounding nor range plays a part, so 1E-50 is positive and 1E+50 no overflow.
+int signFromText(std::string_view text, const NumberFormat& format);
+
 // Decimal digits with "-" for a negative value, no blanks, no grouping.
 std::string integerToText(Integer value);
 

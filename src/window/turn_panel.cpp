@@ -52,9 +52,11 @@ void Form::cmdCalcMWTURN_Click() {
     calcMW(state_.Aturn);
 }
 
-// Compared unrounded, unlike the brake panel's successes: 0,4 enables "TURN!".
+// Compared unrounded, unlike the brake panel's successes: 0,4 enables "TURN!", and so does any
+// number above 0, however small or large.
 void Form::txtErfolgeKurve_Change() {
-    if (realOr(txtErfolgeKurve, 0) > 0) {
+    const std::string& successes = text(txtErfolgeKurve);
+    if (!successes.empty() && signFromText(successes, format_) > 0) {
         setEnabled(cmdTurn, true);
     }
 }

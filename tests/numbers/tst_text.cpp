@@ -181,6 +181,32 @@ private slots:
         }
     }
 
+    void signs_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("sign");
+        QTest::newRow("positive") << QByteArray("0,4") << 1;
+        QTest::newRow("plus sign") << QByteArray("+2") << 1;
+        QTest::newRow("negative") << QByteArray(" -3 ") << -1;
+        QTest::newRow("zero") << QByteArray("0") << 0;
+        QTest::newRow("negative zero") << QByteArray("-0,000") << 0;
+        QTest::newRow("zero with exponent") << QByteArray("0E+99") << 0;
+        QTest::newRow("too small for a float") << QByteArray("1E-50") << 1;
+        QTest::newRow("too large for a float") << QByteArray("-1E+50") << -1;
+        QTest::newRow("trailing separator") << QByteArray("7,") << 1;
+    }
+    void signs() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, sign);
+        QCOMPARE(signFromText(text.toStdString(), kGerman), sign);
+        QCOMPARE(signFromText(inEnglish(text).toStdString(), kEnglish), sign);
+    }
+
+    void signOfNoNumber() {
+        for (const char* text : {"", "-", "inf", "1.5", "1 2"}) {
+            QCOMPARE(failureOf([&] { signFromText(text, kGerman); }), kInvalid);
+        }
+    }
+
     void readsAnyDecimalSeparator() {
         const NumberFormat arabic{"\xd9\xab"}; // U+066B ARABIC DECIMAL SEPARATOR
         QCOMPARE_EQ(realFromText("1\xd9\xab"

@@ -190,6 +190,8 @@ private slots:
         for (bool german : {true, false}) {
             localeRow(german, "0,4 is above 0, unrounded") << QByteArray("0,4") << true;
             localeRow(german, "tiny") << QByteArray("1E-30") << true;
+            localeRow(german, "below the float range") << QByteArray("1E-50") << true;
+            localeRow(german, "beyond the float range") << QByteArray("1E+50") << true;
             localeRow(german, "0") << QByteArray("0") << false;
             localeRow(german, "negative") << QByteArray("-1") << false;
             localeRow(german, "empty") << QByteArray("") << false;
