@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
 #include <ranges>
 
 namespace velorix {

@@ -4,6 +4,7 @@
 #include "window/form.h"
 
 #include <QWidget>
+
 #include <array>
 #include <optional>
 

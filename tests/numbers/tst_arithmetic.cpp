@@ -1,34 +1,16 @@
 #include "numbers/arithmetic.h"
 #include "numbers/failure.h"
+#include "support/failures.h"
 
 #include <QTest>
+
 #include <cmath>
 #include <limits>
 #include <optional>
 #include <random>
 
 using namespace velorix;
-
-Q_DECLARE_METATYPE(std::optional<velorix::FailureKind>)
-
-namespace {
-
-constexpr auto kOk = std::optional<FailureKind>{};
-constexpr auto kOverflow = std::optional<FailureKind>{FailureKind::Overflow};
-constexpr auto kFault = std::optional<FailureKind>{FailureKind::FloatingPointFault};
-
-// Runs f and tells which failure, if any, ended it.
-template <typename F>
-std::optional<FailureKind> failureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.kind();
-    }
-    return std::nullopt;
-}
-
-} // namespace
+using namespace velorix::testing;
 
 class TestArithmetic : public QObject {
     Q_OBJECT

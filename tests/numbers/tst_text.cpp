@@ -1,7 +1,9 @@
 #include "numbers/failure.h"
 #include "numbers/text.h"
+#include "support/failures.h"
 
 #include <QTest>
+
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -11,27 +13,12 @@
 #include <random>
 
 using namespace velorix;
-
-Q_DECLARE_METATYPE(std::optional<velorix::FailureKind>)
+using namespace velorix::testing;
 
 namespace {
 
 const NumberFormat kGerman{","};
 const NumberFormat kEnglish{"."};
-
-constexpr auto kOk = std::optional<FailureKind>{};
-constexpr auto kInvalid = std::optional<FailureKind>{FailureKind::InvalidNumber};
-constexpr auto kOverflow = std::optional<FailureKind>{FailureKind::Overflow};
-
-template <typename F>
-std::optional<FailureKind> failureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.kind();
-    }
-    return std::nullopt;
-}
 
 // Rows are written for the German locale; the English variant swaps "," and ".".
 QByteArray inEnglish(QByteArray text) {

@@ -1,30 +1,17 @@
 #include "numbers/failure.h"
 #include "rules/manoeuvres.h"
 #include "rules/vehicle_state.h"
+#include "support/failures.h"
 
 #include <QTest>
+
 #include <limits>
 #include <optional>
 
 using namespace velorix;
-
-Q_DECLARE_METATYPE(std::optional<velorix::FailureKind>)
+using namespace velorix::testing;
 
 namespace {
-
-constexpr auto kOk = std::optional<FailureKind>{};
-constexpr auto kOverflow = std::optional<FailureKind>{FailureKind::Overflow};
-constexpr auto kFault = std::optional<FailureKind>{FailureKind::FloatingPointFault};
-
-template <typename F>
-std::optional<FailureKind> failureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.kind();
-    }
-    return std::nullopt;
-}
 
 VehicleState vehicle(int afzg, int amax, float vakt) {
     VehicleState s;

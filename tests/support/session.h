@@ -4,6 +4,7 @@
 #include "window/form.h"
 
 #include <QTest>
+
 #include <string>
 #include <string_view>
 

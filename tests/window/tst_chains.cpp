@@ -3,6 +3,7 @@
 #include "support/session.h"
 
 #include <QTest>
+
 #include <bit>
 #include <cmath>
 #include <limits>

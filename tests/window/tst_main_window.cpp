@@ -14,6 +14,7 @@
 #include <QStyleOption>
 #include <QTest>
 #include <QTimer>
+
 #include <cmath>
 #include <memory>
 

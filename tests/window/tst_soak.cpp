@@ -4,6 +4,7 @@
 #include "support/session.h"
 
 #include <QTest>
+
 #include <cmath>
 #include <cstdlib>
 #include <deque>
