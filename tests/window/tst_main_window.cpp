@@ -357,9 +357,13 @@ private slots:
         QCOMPARE(caption(lblAmax), "12");
     }
 
-    // The real report: a modal box titled "Velorix" whose text starts with the kind.
+    // The real report, raised from inside a keystroke: a modal box titled "Velorix" whose text
+    // starts with the kind; closed, the window goes on.
     void messageBoxReport() {
         MessageBoxReporter real;
+        MainWindow shown(NumberFormat{","}, real);
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowActive(&shown));
         QString title;
         QString text;
         bool modal = false;
@@ -371,10 +375,16 @@ private slots:
             modal = box->isModal();
             box->accept();
         });
-        real.report(Failure(FailureKind::Overflow, "zu groß"));
+        auto* edit = shown.findChild<QLineEdit*>("txtAFzg");
+        edit->selectAll();
+        QTest::keyClicks(edit, "x");
         QCOMPARE(title, "Velorix");
-        QCOMPARE(text, "Überlauf: zu groß");
+        QVERIFY(text.startsWith("Ungültige Zahl: "));
         QVERIFY(modal);
+        QCOMPARE(edit->text(), "x");
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, "2");
+        QCOMPARE(shown.findChild<QLabel*>("lblAmax")->text(), "8");
     }
 };
 
