@@ -16,8 +16,13 @@ namespace {
 
 struct Sample {
     double milliseconds;
+    double cpuMilliseconds; // user and system
     long maxRssKiB;
 };
+
+double ms(const timeval& t) {
+    return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+}
 
 Sample runOnce(const std::vector<char*>& command) {
     const auto start = std::chrono::steady_clock::now();
@@ -43,7 +48,8 @@ Sample runOnce(const std::vector<char*>& command) {
         std::exit(1);
     }
     const auto end = std::chrono::steady_clock::now();
-    return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss};
+    return {std::chrono::duration<double, std::milli>(end - start).count(),
+            ms(usage.ru_utime) + ms(usage.ru_stime), usage.ru_maxrss};
 }
 
 template <typename T>
@@ -83,25 +89,30 @@ int main(int argc, char* argv[]) {
         runOnce(commands[0]);
         runOnce(commands[1]);
     }
-    std::vector<double> ms[2];
+    std::vector<double> wall[2];
+    std::vector<double> cpu[2];
     std::vector<long> rss[2];
     for (int i = 0; i < runs; ++i) {
         // Alternate which goes first, so neither always follows the other.
         for (int k = 0; k < 2; ++k) {
             const int c = (i % 2 == 0) ? k : 1 - k;
             const Sample s = runOnce(commands[c]);
-            ms[c].push_back(s.milliseconds);
+            wall[c].push_back(s.milliseconds);
+            cpu[c].push_back(s.cpuMilliseconds);
             rss[c].push_back(s.maxRssKiB);
         }
     }
-    const double t0 = median(ms[0]);
-    const double t1 = median(ms[1]);
+    const double t0 = median(wall[0]);
+    const double t1 = median(wall[1]);
+    const double c0 = median(cpu[0]);
+    const double c1 = median(cpu[1]);
     const long m0 = median(rss[0]);
     const long m1 = median(rss[1]);
-    std::printf("runs each: %d\n", runs);
-    std::printf("%-10s %12s %16s\n", "", "wall [ms]", "peak RSS [KiB]");
-    std::printf("%-10s %12.1f %16ld\n", "program", t0, m0);
-    std::printf("%-10s %12.1f %16ld\n", "baseline", t1, m1);
-    std::printf("%-10s %11.3fx %15.3fx\n", "ratio", t0 / t1, double(m0) / double(m1));
+    std::printf("medians of %d runs each\n", runs);
+    std::printf("%-10s %12s %12s %16s\n", "", "wall [ms]", "CPU [ms]", "peak RSS [KiB]");
+    std::printf("%-10s %12.1f %12.1f %16ld\n", "program", t0, c0, m0);
+    std::printf("%-10s %12.1f %12.1f %16ld\n", "baseline", t1, c1, m1);
+    std::printf("%-10s %11.3fx %11.3fx %15.3fx\n", "ratio", t0 / t1, c0 / c1,
+                double(m0) / double(m1));
     return 0;
 }
