@@ -4,6 +4,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Ties the window to its desktop entry, for the icon and name a desktop shows for it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velorix.Velorix"));
     velorix::MessageBoxReporter reporter;
     velorix::MainWindow window(velorix::systemNumberFormat(), reporter);
     window.show();

@@ -16,10 +16,18 @@ LineWidget::LineWidget(QLineF line, QWidget* parent)
 
 void LineWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const bool diagonal = line_.dx() != 0 && line_.dy() != 0;
-    painter.setRenderHint(QPainter::Antialiasing, diagonal);
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
-    painter.drawLine(line_.translated(-pos()));
+    const QColor colour = palette().color(QPalette::WindowText);
+    const QLineF line = line_.translated(-pos());
+    if (line.dx() == 0 || line.dy() == 0) {
+        // The row or column of whole logical pixels from one end to the other: at any whole
+        // device pixel ratio it covers whole device pixels, as sharp as at ratio 1.
+        const QRectF ends = QRectF(line.p1(), line.p2()).normalized();
+        painter.fillRect(ends.adjusted(0, 0, 1, 1), colour);
+        return;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, 1));
+    painter.drawLine(line);
 }
 
 } // namespace velorix

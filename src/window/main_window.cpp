@@ -1,5 +1,6 @@
 #include "window/main_window.h"
 
+#include "window/accessibility.h"
 #include "window/line_widget.h"
 #include "window/scale.h"
 
@@ -106,6 +107,12 @@ void MainWindow::build() {
     // Rows come topmost first: raising them from the last to the first leaves the first on top.
     for (const ControlSpec& row : kLayout | std::views::reverse) {
         widget(row.id)->raise();
+    }
+    for (const AccessibleName& row : kAccessibleNames) {
+        widget(row.control)->setAccessibleName(qt(velorix::accessibleName(row.control)));
+        if (row.label) {
+            static_cast<QLabel*>(widget(*row.label))->setBuddy(widget(row.control));
+        }
     }
     const auto order = focusOrder();
     for (std::size_t i = 1; i < order.size(); ++i) {

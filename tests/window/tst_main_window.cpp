@@ -1,9 +1,11 @@
 // The Qt view: widgets built from the layout table, and the wiring of keystrokes and clicks.
 #include "support/session.h"
+#include "window/accessibility.h"
 #include "window/line_widget.h"
 #include "window/main_window.h"
 #include "window/scale.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -72,6 +74,24 @@ class TestMainWindow : public QObject {
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, keys);
+    }
+
+    // Keyboard alone: keys go to whatever holds the focus.
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(focused(), key, modifiers);
+    }
+    // Tab until the control holds the focus; false when a whole round of the focus chain
+    // never reaches it.
+    bool tabTo(Ctl c) const {
+        for (int i = 0; i < 20 && focused() != find(c); ++i) {
+            press(Qt::Key_Tab);
+        }
+        return focused() == find(c);
+    }
+    static void typeOver(const QString& keys) {
+        press(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(focused(), keys);
     }
 
 private slots:
@@ -319,6 +339,54 @@ private slots:
         QCOMPARE(caption(lblMindestwurf), "+5"); // Amax still 0
     }
 
+    // A brake manoeuvre from start to end without the mouse: the vehicle, the speed, the planned
+    // braking, its target number, the successes and the brake.
+    void brakingByKeyboardAlone() {
+        QCOMPARE(focused(), find(txtAFzg));
+        typeOver("10");
+        QVERIFY(tabTo(txtV));
+        typeOver("100");
+        QVERIFY(tabTo(txtBremsDiff));
+        typeOver("60");
+        QVERIFY(tabTo(cmdCalcMWBrake));
+        press(Qt::Key_Space);
+        QCOMPARE(caption(lblMindestwurf), "+1");
+        QVERIFY(tabTo(txtErfolgeBrems));
+        typeOver("3");
+        QVERIFY(tabTo(cmdBrake)); // enabled by the successes, it joins the focus chain
+        press(Qt::Key_Space);
+        QCOMPARE(field(txtV)->text(), "40");
+        QVERIFY(!find(cmdBrake)->isEnabled());
+        QVERIFY(!tabTo(cmdBrake));
+        QVERIFY(reporter->reports.empty());
+    }
+
+    // A turn by its g-force: the arrow key selects the option, Tab reaches the now enabled field.
+    void turnByKeyboardAlone() {
+        typeOver("10");
+        QVERIFY(tabTo(txtV));
+        typeOver("100");
+        QVERIFY(tabTo(optRadius));
+        press(Qt::Key_Down);
+        QCOMPARE(focused(), find(optGForce));
+        QVERIFY(find<QRadioButton>(optGForce)->isChecked());
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), field(txtGForce));
+        typeOver("1,23");
+        QCOMPARE(field(txtGForceMK)->text(), "93");
+        QVERIFY(tabTo(cmdCalcMWTURN));
+        press(Qt::Key_Space);
+        QCOMPARE(field(txtRadius)->text(), "107,8516");
+        QVERIFY(tabTo(txtErfolgeKurve));
+        typeOver("1");
+        QVERIFY(tabTo(cmdTurn));
+        press(Qt::Key_Space);
+        QCOMPARE(field(txtPHI)->text(), "56");     // 100 m/k on a 107,85 m curve
+        QCOMPARE(field(txtV)->text(), "7,279999"); // less 92,72 m/k², in single precision
+        QVERIFY(!find(cmdTurn)->isEnabled());
+        QVERIFY(reporter->reports.empty());
+    }
+
     void turnPanelThroughTheWidgets() {
         retype(txtAFzg, "10");
         retype(txtV, "100");
@@ -355,6 +423,77 @@ private slots:
         retype(txtAFzg, "3");
         QCOMPARE(reporter->reports.size(), std::size_t{2});
         QCOMPARE(caption(lblAmax), "12");
+    }
+
+    // What a screen reader speaks for each control, read the way it reads it.
+    void accessibleNames_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("label");
+        const auto row = [](const char* control, const char* name, const char* label = "") {
+            QTest::newRow(control) << control << QString::fromUtf8(name) << label;
+        };
+        row("txtAFzg", "Beschleunigung des Fahrzeugs A= m/k²", "Label2");
+        row("txtVFzg", "Höchstgeschwindigkeit des Fahrzeugs V= m/k", "Label5");
+        row("txtV", "Aktuelle Geschwindigkeit m/k", "Label9");
+        row("txtBremsDiff", "Bremsen Verzögern um: m/k", "Label11");
+        row("cmdCalcMWBrake", "Berechne den Mindestwurf Bremsen");
+        row("txtErfolgeBrems", "Bremsen Erfolge", "Label15");
+        row("cmdBrake", "BRAKE!");
+        row("txtErfolgeBeschl", "Beschleunigen Erfolge", "Label10");
+        row("cmdAccel", "ACCELERATE!");
+        row("optRadius", "Radius [m]");
+        row("txtRadius", "Kurve Radius [m]", "Label13");
+        row("optGForce", "g-Force");
+        row("txtGForce", "Kurve g-Force", "Label14");
+        row("txtGForceMK", "Kurve g-Force m/k²", "Label17");
+        row("cmdCalcMWTURN", "Berechne den Mindestwurf Kurve");
+        row("txtErfolgeKurve", "Kurve Erfolge", "Label16");
+        row("cmdTurn", "TURN!");
+        row("txtPHI", "Überstrichener Winkel in einer Kampfrunde", "Label18");
+    }
+    void accessibleNames() {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        QFETCH(QString, label);
+        auto* w = window->findChild<QWidget*>(control);
+        QVERIFY(w);
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(spoken);
+        QCOMPARE(spoken->text(QAccessible::Name), name);
+        if (!label.isEmpty()) {
+            auto* l = window->findChild<QLabel*>(label);
+            QVERIFY(l);
+            QCOMPARE(l->buddy(), w);
+            // The label is announced as labelling the control.
+            QAccessibleInterface* spokenLabel = QAccessible::queryAccessibleInterface(l);
+            const auto relations = spokenLabel->relations(QAccessible::Labelled);
+            QCOMPARE(relations.size(), 1);
+            QCOMPARE(relations.front().first->object(), w);
+        }
+    }
+
+    // Every control the focus reaches has a name of its own, and the options keep their
+    // captions, which are never drawn.
+    void everyFocusStopIsNamed() {
+        QSet<QString> names;
+        for (Ctl c : velorix::focusOrder()) {
+            const QString name =
+                QAccessible::queryAccessibleInterface(find(c))->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), spec(c).name.data());
+            QVERIFY2(!names.contains(name), qPrintable(name));
+            names.insert(name);
+            QCOMPARE(name, qt(accessibleName(c)));
+        }
+        QCOMPARE(names.size(), qsizetype(velorix::focusOrder().size()));
+        QCOMPARE(find<QRadioButton>(optRadius)->text(), "Option1");
+        QCOMPARE(find<QRadioButton>(optGForce)->text(), "Option2");
+        // Labels that name no control stay without a buddy; the output labels keep their text.
+        QVERIFY(!find<QLabel>(Label3)->buddy());
+        QVERIFY(!find<QLabel>(lblAmax)->buddy());
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(find(lblMindestwurf))->text(QAccessible::Name),
+            "Mindestwurf");
     }
 
     // The real report, raised from inside a keystroke: a modal box titled "Velorix" whose text

@@ -1,0 +1,30 @@
+// For comparison only: the bare window plus one label that shows every caption of Velorix's
+// layout, so that the cost of drawing text at all can be told from the cost of Velorix.
+//   startup_captions WIDTH HEIGHT
+#include "first_frame.h"
+#include "window/layout.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+#include <cstdlib>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        return 2;
+    }
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Velorix"));
+    window.resize(std::atoi(argv[1]), std::atoi(argv[2]));
+    QString captions;
+    for (const velorix::ControlSpec& row : velorix::kLayout) {
+        captions += QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
+        captions += QLatin1Char('\n');
+    }
+    QLabel label(captions, &window);
+    label.setTextFormat(Qt::PlainText);
+    QuitAfterFirstFrame quit(window);
+    window.show();
+    return QApplication::exec();
+}

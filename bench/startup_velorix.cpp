@@ -1,0 +1,19 @@
+// Velorix started as the program starts it, ending after its first frame. Prints the window's
+// size, for the bare window to match.
+#include "first_frame.h"
+#include "window/main_window.h"
+
+#include <QApplication>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velorix.Velorix"));
+    velorix::MessageBoxReporter reporter;
+    velorix::MainWindow window(velorix::systemNumberFormat(), reporter);
+    QuitAfterFirstFrame quit(window);
+    window.show();
+    const int status = QApplication::exec();
+    std::printf("%d %d\n", window.width(), window.height());
+    return status;
+}

@@ -1,0 +1,86 @@
+#include "window/accessibility.h"
+
+#include <algorithm>
+
+namespace velorix {
+
+namespace {
+
+using enum Ctl;
+
+constexpr AccessibleName named(Ctl control, std::array<std::optional<Ctl>, 3> parts,
+                               std::optional<Ctl> label = {}) {
+    return {control, parts, label};
+}
+
+// A control's own parts must be static captions: the output labels change as the user types.
+constexpr bool readsOnlyCaptions(const std::array<AccessibleName, 18>& rows) {
+    for (const AccessibleName& row : rows) {
+        for (const std::optional<Ctl>& part : row.parts) {
+            if (part && (*part == lblAmax || *part == lblVmax || *part == lblMindestwurf)) {
+                return false;
+            }
+        }
+        if (row.label && std::ranges::find(row.parts, row.label) == row.parts.end()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// The two "Berechne den Mindestwurf" buttons tell their group after their caption; the option
+// buttons, drawn without a caption, take the label of their row.
+constexpr std::array<AccessibleName, 18> kNames = {{
+    named(txtAFzg, {Frame1, Label2, Label1}, Label2),
+    named(txtVFzg, {Frame2, Label5, Label6}, Label5),
+    named(txtV, {Frame5, Label9}, Label9),
+    named(txtBremsDiff, {Frame6, Label11, Label12}, Label11),
+    named(cmdCalcMWBrake, {cmdCalcMWBrake, Frame6}),
+    named(txtErfolgeBrems, {Frame6, Label15}, Label15),
+    named(cmdBrake, {cmdBrake}),
+    named(txtErfolgeBeschl, {Frame7, Label10}, Label10),
+    named(cmdAccel, {cmdAccel}),
+    named(optRadius, {Label13}),
+    named(txtRadius, {Frame4, Label13}, Label13),
+    named(optGForce, {Label14}),
+    named(txtGForce, {Frame4, Label14}, Label14),
+    named(txtGForceMK, {Frame4, Label14, Label17}, Label17),
+    named(cmdCalcMWTURN, {cmdCalcMWTURN, Frame4}),
+    named(txtErfolgeKurve, {Frame4, Label16}, Label16),
+    named(cmdTurn, {cmdTurn}),
+    named(txtPHI, {Label18}, Label18),
+}};
+static_assert(readsOnlyCaptions(kNames), "names read static captions, and a buddy is one of them");
+
+const std::array<AccessibleName, 18> kAccessibleNames = kNames;
+
+std::string accessibleName(Ctl control) {
+    const auto row = std::ranges::find(kAccessibleNames, control, &AccessibleName::control);
+    if (row == kAccessibleNames.end()) {
+        return {};
+    }
+    std::string name;
+    for (const std::optional<Ctl>& part : row->parts) {
+        if (!part) {
+            continue;
+        }
+        if (!name.empty()) {
+            name += ' ';
+        }
+        name += spec(*part).text;
+    }
+    return name;
+}
+
+std::optional<Ctl> buddyOf(Ctl label) {
+    const auto row =
+        std::ranges::find(kAccessibleNames, std::optional(label), &AccessibleName::label);
+    if (row == kAccessibleNames.end()) {
+        return std::nullopt;
+    }
+    return row->control;
+}
+
+} // namespace velorix

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "window/layout.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace velorix {
+
+// What a screen reader says for a control that takes the focus: the captions of the labels and
+// groups that name it on screen, read in this order. A field's own text is its value, not its
+// name, so only labels, groups and a button's own caption take part.
+struct AccessibleName {
+    Ctl control;
+    std::array<std::optional<Ctl>, 3> parts;
+    // The label that stands for the control on screen; it becomes the label's buddy.
+    std::optional<Ctl> label;
+};
+
+// One row for every text field, command button and option button.
+extern const std::array<AccessibleName, 18> kAccessibleNames;
+
+// The spoken name of a control; empty for a control without a row.
+std::string accessibleName(Ctl control);
+
+// The control a label stands for, if any.
+std::optional<Ctl> buddyOf(Ctl label);
+
+} // namespace velorix
