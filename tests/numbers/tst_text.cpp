@@ -85,6 +85,13 @@ private slots:
         row("negative overflow", "-1e39", 0, kOverflow);
         row("huge exponent", "1e99999999999999999999", 0, kOverflow);
         row("many digits", "123456789012345678901234567890", 1.2345679e29f);
+        // Texts longer than a million characters, whose digit counts outweigh any rough cap on
+        // the exponent: the value alone decides between overflow and zero.
+        const QByteArray millions(2000000, '0');
+        row("millions of leading zeros", "0," + millions + "1e2000005", 10000);
+        row("millions of leading zeros, overflow", "0," + millions + "1e2000060", 0, kOverflow);
+        row("millions of digits", "1" + millions + "e-2000005", 1e-5f);
+        row("millions of digits, underflow", "1" + millions + "e-2000060", 0);
         row("empty", "", 0, kInvalid);
         row("blanks only", "   ", 0, kInvalid);
         row("letters", "abc", 0, kInvalid);
