@@ -71,7 +71,8 @@ auto outcomeOf(F&& f) -> Outcome<decltype(f())> {
 void checkReading(std::string_view text, const NumberFormat& format);
 
 // Writing a finite float: the text has the writer's form and its value, reads back as the float
-// nearest to that value, and writing that float gives the same text again.
+// nearest to that value, and writing that float gives the same text again, or, for a power of
+// ten whose nearest float lies below it, the text just below that then stays.
 void checkWriting(float value, const NumberFormat& format);
 
 } // namespace velorix::fuzz

@@ -77,6 +77,9 @@ private slots:
         row("largest float, exact", "340282346638528859811704183484516925440", 3.4028235e38f);
         row("rounds to nearest float", "0,1", 0.1f);
         row("smallest subnormal", "1,401298E-45", 1.401298e-45f);
+        // The nearest float to these powers of ten lies below them.
+        row("1E+28", "1E+28", std::bit_cast<float>(0x6e013f39u));
+        row("1E-38, subnormal", "1E-38", std::bit_cast<float>(0x006ce3eeu));
         row("underflow to zero", "1E-50", 0);
         row("huge negative exponent", "1e-99999999999999999999", 0);
         row("zero with huge exponent", "0e99999999999999999999", 0);
@@ -229,6 +232,16 @@ private slots:
             << std::numeric_limits<float>::max() << QByteArray("3,402823E+38");
         QTest::newRow("smallest subnormal")
             << std::numeric_limits<float>::denorm_min() << QByteArray("1,401298E-45");
+        // Floats just above 1e28 or 1e-38 write as the power of ten, which reads back as the
+        // float below it; that one has the finer 7 digits below the power.
+        QTest::newRow("just above 1e28")
+            << std::bit_cast<float>(0x6e013f3au) << QByteArray("1E+28");
+        QTest::newRow("just below 1e28")
+            << std::bit_cast<float>(0x6e013f39u) << QByteArray("9,999999E+27");
+        QTest::newRow("just above 1e-38")
+            << std::bit_cast<float>(0x006ce3efu) << QByteArray("1E-38");
+        QTest::newRow("just below 1e-38")
+            << std::bit_cast<float>(0x006ce3eeu) << QByteArray("9,999999E-39");
         // 12345.625 and 12345.875 are exact in binary: their 8th digit is a true tie.
         QTest::newRow("exact tie stays even") << 12345.625f << QByteArray("12345,62");
         QTest::newRow("exact tie goes to even") << 12345.875f << QByteArray("12345,88");
