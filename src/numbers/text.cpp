@@ -2,6 +2,7 @@
 
 #include "numbers/failure.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -88,9 +89,11 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
             ++i;
         }
         const std::size_t first = i;
+        // Saturate beyond the text's length: the digit counts the exponent is added to are
+        // shorter than the text, so the sum keeps its sign and stays far out of range.
+        const long ceiling = static_cast<long>(n) + 1000;
         while (i < n && isDigit(text[i])) {
-            // Saturate: anything beyond a million decades is out of range either way.
-            exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000L);
+            exponent = std::min(exponent * 10 + (text[i] - '0'), ceiling);
             out.plain += text[i];
             ++i;
         }

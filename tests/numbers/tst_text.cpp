@@ -20,6 +20,10 @@ namespace {
 const NumberFormat kGerman{","};
 const NumberFormat kEnglish{"."};
 
+// The floats just above 1e28 and 1e-38 whose power-of-ten text reads back as the float below.
+constexpr std::uint32_t kBelowPowers[] = {0x6e013f3a, 0x6e013f3b, 0x6e013f3c, 0x6e013f3d,
+                                          0x006ce3ef, 0x006ce3f0, 0x006ce3f1, 0x006ce3f2};
+
 // Rows are written for the German locale; the English variant swaps "," and ".".
 QByteArray inEnglish(QByteArray text) {
     for (char& c : text) {
@@ -64,6 +68,9 @@ private slots:
         row("largest float, exact", "340282346638528859811704183484516925440", 3.4028235e38f);
         row("rounds to nearest float", "0,1", 0.1f);
         row("smallest subnormal", "1,401298E-45", 1.401298e-45f);
+        // The nearest float to these powers of ten lies below them.
+        row("1E+28", "1E+28", std::bit_cast<float>(0x6e013f39u));
+        row("1E-38, subnormal", "1E-38", std::bit_cast<float>(0x006ce3eeu));
         row("underflow to zero", "1E-50", 0);
         row("huge negative exponent", "1e-99999999999999999999", 0);
         row("zero with huge exponent", "0e99999999999999999999", 0);
@@ -72,6 +79,13 @@ private slots:
         row("negative overflow", "-1e39", 0, kOverflow);
         row("huge exponent", "1e99999999999999999999", 0, kOverflow);
         row("many digits", "123456789012345678901234567890", 1.2345679e29f);
+        // Texts longer than a million characters, whose digit counts outweigh any rough cap on
+        // the exponent: the value alone decides between overflow and zero.
+        const QByteArray millions(2000000, '0');
+        row("millions of leading zeros", "0," + millions + "1e2000005", 10000);
+        row("millions of leading zeros, overflow", "0," + millions + "1e2000060", 0, kOverflow);
+        row("millions of digits", "1" + millions + "e-2000005", 1e-5f);
+        row("millions of digits, underflow", "1" + millions + "e-2000060", 0);
         row("empty", "", 0, kInvalid);
         row("blanks only", "   ", 0, kInvalid);
         row("letters", "abc", 0, kInvalid);
@@ -235,6 +249,16 @@ private slots:
             << std::numeric_limits<float>::max() << QByteArray("3,402823E+38");
         QTest::newRow("smallest subnormal")
             << std::numeric_limits<float>::denorm_min() << QByteArray("1,401298E-45");
+        // Floats just above 1e28 or 1e-38 write as the power of ten, which reads back as the
+        // float below it; that one has the finer 7 digits below the power.
+        QTest::newRow("just above 1e28")
+            << std::bit_cast<float>(0x6e013f3au) << QByteArray("1E+28");
+        QTest::newRow("just below 1e28")
+            << std::bit_cast<float>(0x6e013f39u) << QByteArray("9,999999E+27");
+        QTest::newRow("just above 1e-38")
+            << std::bit_cast<float>(0x006ce3efu) << QByteArray("1E-38");
+        QTest::newRow("just below 1e-38")
+            << std::bit_cast<float>(0x006ce3eeu) << QByteArray("9,999999E-39");
         // 12345.625 and 12345.875 are exact in binary: their 8th digit is a true tie.
         QTest::newRow("exact tie stays even") << 12345.625f << QByteArray("12345,62");
         QTest::newRow("exact tie goes to even") << 12345.875f << QByteArray("12345,88");
@@ -274,11 +298,13 @@ private slots:
     }
 
     // For floats of every magnitude and sign: the text reads back as the value rounded to the
-    // 7 significant digits shown, and writing that again gives the same text.
+    // 7 significant digits shown, and writing that again gives the same text, except for a
+    // power of ten that reads back as the float below it (see "just above 1e28").
     void realRoundTrip() {
         std::mt19937 random(7);
         for (int i = 0; i < 300000; ++i) {
-            const auto x = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+            const auto x = std::bit_cast<float>(i < 8 ? kBelowPowers[i]
+                                                      : static_cast<std::uint32_t>(random()));
             if (!std::isfinite(x)) {
                 continue;
             }
@@ -291,7 +317,12 @@ private slots:
                                                std::chars_format::scientific, 6);
                 float seven = 0;
                 std::from_chars(buffer, end.ptr, seven);
-                if (back != seven || realToText(back, *format) != text) {
+                const std::string again = realToText(back, *format);
+                const bool powerOfTen = text.starts_with("1E") || text.starts_with("-1E");
+                const bool settled =
+                    again == text ||
+                    (powerOfTen && realToText(realFromText(again, *format), *format) == again);
+                if (back != seven || !settled) {
                     QFAIL(qPrintable(QString("%1 wrote %2 and read back %3")
                                          .arg(double(x), 0, 'g', 9)
                                          .arg(QString::fromStdString(text))
