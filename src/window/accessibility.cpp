@@ -69,7 +69,7 @@ std::string accessibleName(Ctl control) {
         if (!name.empty()) {
             name += ' ';
         }
-        name += spec(*part).text;
+        name += layoutRow(*part).text;
     }
     return name;
 }

@@ -60,7 +60,7 @@ std::optional<Failure> Form::load() noexcept {
 
 std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
     deepestChain_ = 0;
-    if (spec(field).kind != Kind::TextBox || !enabled(field)) {
+    if (layoutRow(field).kind != Kind::TextBox || !enabled(field)) {
         return std::nullopt;
     }
     return run([&] { setText(field, std::move(text)); });
@@ -68,7 +68,7 @@ std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
 
 std::optional<Failure> Form::click(Ctl control) noexcept {
     deepestChain_ = 0;
-    const ControlSpec& row = spec(control);
+    const ControlSpec& row = layoutRow(control);
     if (!enabled(control)) {
         return std::nullopt;
     }

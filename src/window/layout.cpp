@@ -135,7 +135,8 @@ std::array<Ctl, 18> focusOrder() {
             order.at(n++) = row.id;
         }
     }
-    std::sort(order.begin(), order.end(), [](Ctl a, Ctl b) { return spec(a).tab < spec(b).tab; });
+    std::sort(order.begin(), order.end(),
+              [](Ctl a, Ctl b) { return layoutRow(a).tab < layoutRow(b).tab; });
     return order;
 }
 

@@ -111,7 +111,7 @@ constexpr std::size_t index(Ctl c) {
 // The layout table; within each group the rows are in drawing order, topmost first.
 extern const std::array<ControlSpec, kControlCount> kLayout;
 
-inline const ControlSpec& spec(Ctl c) {
+inline const ControlSpec& layoutRow(Ctl c) {
     return kLayout[index(c)];
 }
 

@@ -33,6 +33,12 @@ struct Session {
         return out;
     }
 
+    // The acceleration rating typed in again as 10, so that Amax is 40, and the speed set.
+    void vehicleAt(const char* speed) {
+        user.replace(Ctl::txtAFzg, "10");
+        user.replace(Ctl::txtV, speed);
+    }
+
     const std::string& text(Ctl c) const { return form.text(c); }
     const VehicleState& state() const { return form.state(); }
 

@@ -27,10 +27,10 @@ private slots:
         QCOMPARE(s.text(lblMindestwurf), "Mindestwurf");
         QCOMPARE(s.text(txtPHI), "0");
         for (Ctl c : {cmdBrake, cmdTurn, txtGForce, txtGForceMK}) {
-            QVERIFY2(!s.form.enabled(c), spec(c).name.data());
+            QVERIFY2(!s.form.enabled(c), layoutRow(c).name.data());
         }
         for (Ctl c : {txtAFzg, txtRadius, cmdAccel, cmdCalcMWBrake, cmdCalcMWTURN, optGForce}) {
-            QVERIFY2(s.form.enabled(c), spec(c).name.data());
+            QVERIFY2(s.form.enabled(c), layoutRow(c).name.data());
         }
         QVERIFY(s.form.selected(optRadius));
         QVERIFY(!s.form.selected(optGForce));

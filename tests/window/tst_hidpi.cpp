@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QProcess>
 #include <QTest>
+
 #include <cmath>
 #include <iostream>
 #include <memory>

@@ -63,7 +63,7 @@ class TestMainWindow : public QObject {
 
     template <typename W = QWidget>
     W* find(Ctl c) const {
-        return window->findChild<W*>(qt(spec(c).name));
+        return window->findChild<W*>(qt(layoutRow(c).name));
     }
     QLineEdit* field(Ctl c) const { return find<QLineEdit>(c); }
     QString caption(Ctl c) const { return find<QLabel>(c)->text(); }
@@ -480,7 +480,7 @@ private slots:
         for (Ctl c : velorix::focusOrder()) {
             const QString name =
                 QAccessible::queryAccessibleInterface(find(c))->text(QAccessible::Name);
-            QVERIFY2(!name.isEmpty(), spec(c).name.data());
+            QVERIFY2(!name.isEmpty(), layoutRow(c).name.data());
             QVERIFY2(!names.contains(name), qPrintable(name));
             names.insert(name);
             QCOMPARE(name, qt(accessibleName(c)));

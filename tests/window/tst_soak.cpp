@@ -110,7 +110,7 @@ private:
         }
         if (what < 55) {
             const Ctl field = pick(kFields);
-            note("clear " + std::string(spec(field).name));
+            note("clear " + std::string(layoutRow(field).name));
             return deliver(field, "");
         }
         if (what < 60) {
@@ -119,11 +119,11 @@ private:
             if (!text.empty()) {
                 text.pop_back(); // may split a UTF-8 character, as a hostile paste could
             }
-            note("backspace " + std::string(spec(field).name));
+            note("backspace " + std::string(layoutRow(field).name));
             return deliver(field, text);
         }
         const Ctl control = pick(kClickable);
-        note("click " + std::string(spec(control).name));
+        note("click " + std::string(layoutRow(control).name));
         return click(control);
     }
 
@@ -131,8 +131,8 @@ private:
         const Ctl field = pick(kFields);
         const std::string text = session_.local(random_() % 4 ? pick(kValid) : pick(kHostile));
         const bool replace = random_() % 2 == 0;
-        note(std::string(replace ? "retype " : "type ") + std::string(spec(field).name) + " \"" +
-             text + "\"");
+        note(std::string(replace ? "retype " : "type ") + std::string(layoutRow(field).name) +
+             " \"" + text + "\"");
         // Keystroke by keystroke; the first replaces a selected text.
         for (std::size_t k = 0; k < text.size(); ++k) {
             const std::string typed =
@@ -151,7 +151,7 @@ private:
         const auto failure = form().edit(field, text);
         if (!enabled) {
             if (failure || form().text(field) != before) {
-                return "typing changed the disabled field " + std::string(spec(field).name);
+                return "typing changed the disabled field " + std::string(layoutRow(field).name);
             }
             return {};
         }

@@ -7,16 +7,6 @@ using namespace velorix;
 using namespace velorix::testing;
 using enum Ctl;
 
-namespace {
-
-// Acceleration rating typed in again as 10 (so Amax is 40) and the speed set.
-void vehicleAt(Session& s, const char* speed) {
-    s.user.replace(txtAFzg, "10");
-    s.user.replace(txtV, speed);
-}
-
-} // namespace
-
 class TestStraightPanels : public QObject {
     Q_OBJECT
 
@@ -25,7 +15,7 @@ private slots:
     void brakeSequence_data() { addLocaleRows(); }
     void brakeSequence() {
         VELORIX_SESSION(s);
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.replace(txtBremsDiff, "60");
         s.user.click(cmdCalcMWBrake);
         QCOMPARE(s.text(lblMindestwurf), "+1");
@@ -63,7 +53,7 @@ private slots:
         VELORIX_SESSION(s);
         QFETCH(QByteArray, decel);
         QFETCH(QByteArray, modifier);
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         QVERIFY(!s.form.edit(txtBremsDiff, s.local(decel.toStdString())));
         s.user.click(cmdCalcMWBrake);
         QCOMPARE(s.text(lblMindestwurf), modifier.toStdString());
@@ -72,7 +62,7 @@ private slots:
 
     void modifierFailureKeepsTheLabel() {
         Session s(",");
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.replace(txtBremsDiff, "70");
         s.user.click(cmdCalcMWBrake);
         QCOMPARE(s.text(lblMindestwurf), "+2");
@@ -153,7 +143,7 @@ private slots:
     // An emptied successes field counts as 0 for "BRAKE!": no successes, one rating added back.
     void brakeWithEmptySuccesses() {
         Session s(",");
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.replace(txtBremsDiff, "60");
         s.user.replace(txtErfolgeBrems, "1");
         s.user.clear(txtErfolgeBrems);
@@ -163,7 +153,7 @@ private slots:
 
     void brakeWithEmptyDecelerationFails() {
         Session s(",");
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.replace(txtErfolgeBrems, "2");
         s.user.clear(txtBremsDiff);
         s.user.click(cmdBrake);
@@ -175,7 +165,7 @@ private slots:
 
     void brakeWithLowestSuccessesOverflows() {
         Session s(",");
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.replace(txtErfolgeBrems, "5");
         QVERIFY(!s.form.edit(txtErfolgeBrems, "-32768"));
         s.user.click(cmdBrake);

@@ -7,16 +7,6 @@ using namespace velorix;
 using namespace velorix::testing;
 using enum Ctl;
 
-namespace {
-
-// Amax 40 and the speed set.
-void vehicleAt(Session& s, const char* speed) {
-    s.user.replace(txtAFzg, "10");
-    s.user.replace(txtV, speed);
-}
-
-} // namespace
-
 class TestTurnPanel : public QObject {
     Q_OBJECT
 
@@ -60,7 +50,7 @@ private slots:
         QFETCH(QByteArray, mk);
         QFETCH(QByteArray, modifier);
         QFETCH(float, aturn);
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         QVERIFY(!s.form.edit(txtRadius, s.local(radius.toStdString())));
         s.user.click(cmdCalcMWTURN);
         QVERIFY(!s.user.failed());
@@ -74,7 +64,7 @@ private slots:
     void planFromGForce_data() { addLocaleRows(); }
     void planFromGForce() {
         VELORIX_SESSION(s);
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.click(optGForce);
         s.user.replace(txtGForce, "2");
         QCOMPARE(s.text(txtGForceMK), "152");
@@ -160,7 +150,7 @@ private slots:
     void takeTheTurn_data() { addLocaleRows(); }
     void takeTheTurn() {
         VELORIX_SESSION(s);
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.click(cmdCalcMWTURN); // radius 100
         QCOMPARE(s.text(lblMindestwurf), "+3");
         s.user.replace(txtErfolgeKurve, "2");
@@ -174,7 +164,7 @@ private slots:
 
     void angleRoundsHalfToEven() {
         Session s(",");
-        vehicleAt(s, "50");
+        s.vehicleAt("50");
         s.user.replace(txtRadius, "80"); // 37,5 → 38
         s.user.click(cmdCalcMWTURN);
         s.user.replace(txtErfolgeKurve, "1");
@@ -218,7 +208,7 @@ private slots:
     void turnWithoutRadiusFails() {
         VELORIX_SESSION(s);
         QFETCH(QByteArray, radius);
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         if (radius != "-") {
             s.user.click(cmdCalcMWTURN); // radius 100: Aturn 100
             QVERIFY(!s.form.edit(txtRadius, radius.toStdString()));
@@ -255,7 +245,7 @@ private slots:
 
     void gForceNotAboveZeroKeepsThePlan() {
         Session s(",");
-        vehicleAt(s, "100");
+        s.vehicleAt("100");
         s.user.click(cmdCalcMWTURN); // radius 100, Aturn 100
         s.user.click(optGForce);
         s.user.replace(txtGForce, "0");
