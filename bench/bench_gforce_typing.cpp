@@ -5,6 +5,7 @@
 #include "window/form.h"
 
 #include <QTest>
+
 #include <string>
 
 using namespace velorix;

@@ -4,16 +4,13 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 3) {
+    QWidget window;
+    if (!setUpComparisonWindow(window, argc, argv)) {
         return 2;
     }
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Velorix"));
-    window.resize(std::atoi(argv[1]), std::atoi(argv[2]));
     QuitAfterFirstFrame quit(window);
     window.show();
     return QApplication::exec();

@@ -7,16 +7,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
-#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 3) {
+    QWidget window;
+    if (!setUpComparisonWindow(window, argc, argv)) {
         return 2;
     }
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Velorix"));
-    window.resize(std::atoi(argv[1]), std::atoi(argv[2]));
     QString captions;
     for (const velorix::ControlSpec& row : velorix::kLayout) {
         captions += QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));

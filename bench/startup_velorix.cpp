@@ -4,6 +4,7 @@
 #include "window/main_window.h"
 
 #include <QApplication>
+
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
