@@ -1,7 +1,7 @@
 // Velorix started as the program starts it, ending after its first frame. Prints the window's
 // size, for the bare window to match.
 #include "first_frame.h"
-#include "window/main_window.h"
+#include "desktop/main_window.h"
 
 #include <QApplication>
 

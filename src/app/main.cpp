@@ -1,4 +1,4 @@
-#include "window/main_window.h"
+#include "desktop/main_window.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 // The Qt view: widgets built from the layout table, and the wiring of keystrokes and clicks.
 #include "support/session.h"
 #include "window/accessibility.h"
-#include "window/line_widget.h"
-#include "window/main_window.h"
-#include "window/scale.h"
+#include "desktop/line_widget.h"
+#include "desktop/main_window.h"
+#include "desktop/scale.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "window/main_window.h"
+#include "desktop/main_window.h"
 
 #include "window/accessibility.h"
-#include "window/line_widget.h"
-#include "window/scale.h"
+#include "desktop/line_widget.h"
+#include "desktop/scale.h"
 
 #include <QApplication>
 #include <QGroupBox>

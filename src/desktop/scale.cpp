@@ -1,4 +1,4 @@
-#include "window/scale.h"
+#include "desktop/scale.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 // The window on a high-density screen: the same layout in logical pixels, lines on whole device
 // pixels, every caption whole. Registered to run with QT_SCALE_FACTOR=2.
-#include "window/line_widget.h"
-#include "window/main_window.h"
-#include "window/scale.h"
+#include "desktop/line_widget.h"
+#include "desktop/main_window.h"
+#include "desktop/scale.h"
 
 #include <QApplication>
 #include <QProcess>

@@ -1,6 +1,6 @@
 // The window reads its number format from the system locale once, at start. CTest runs this
 // test under a German and an English locale.
-#include "window/main_window.h"
+#include "desktop/main_window.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "window/line_widget.h"
+#include "desktop/line_widget.h"
 
 #include <QPainter>
 #include <QPen>
