@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One keystroke into the g-force field, the window's longest Change chain: the field rewrites
 // the m/k² field, which rewrites the field, until a write repeats a text. Each iteration is one
 // keystroke, alternating between typing the last character and deleting it again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline: an empty window of the given size, ending after its first frame.
 //   startup_bare WIDTH HEIGHT
 #include "first_frame.h"

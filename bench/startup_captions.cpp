@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // For comparison only: the bare window plus one label that shows every caption of Velorix's
 // layout, so that the cost of drawing text at all can be told from the cost of Velorix.
 //   startup_captions WIDTH HEIGHT

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts two programs alternately, each many times, and reports the median wall time (from
 // start to exit) and the median peak memory (maximum resident set) of each, and their ratios.
 //   startup_runner RUNS -- PROGRAM [ARGS...] -- BASELINE [ARGS...]

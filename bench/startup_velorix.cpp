@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Velorix started as the program starts it, ending after its first frame. Prints the window's
 // size, for the bare window to match.
 #include "first_frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Beschleunigen" and "Bremsen", and the modifier shown under "Erforderlicher Mindestwurf".
 #include "rules/manoeuvres.h"
 #include "window/form.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Kurve": planning a turn from its radius or its g-force, and taking it.
 #include "rules/manoeuvres.h"
 #include "window/form.h"

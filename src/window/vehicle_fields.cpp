@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three fields at the top: acceleration rating, speed rating and current speed.
 #include "window/form.h"
 

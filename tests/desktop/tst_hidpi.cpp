@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a high-density screen: the same layout in logical pixels, lines on whole device
 // pixels, every caption whole. Registered to run with QT_SCALE_FACTOR=2.
 #include "desktop/line_widget.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt view: widgets built from the layout table, and the wiring of keystrokes and clicks.
 #include "support/session.h"
 #include "window/accessibility.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window reads its number format from the system locale once, at start. CTest runs this
 // test under a German and an English locale.
 #include "desktop/main_window.h"

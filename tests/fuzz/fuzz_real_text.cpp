@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads any text as a real: the first byte picks the locale, the rest is the field text.
 
 #include "checks.h"

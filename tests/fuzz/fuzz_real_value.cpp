@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes floats of any bit pattern: every 4 input bytes are one float, in every locale.
 
 #include "checks.h"

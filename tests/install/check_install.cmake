@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix and checks what lands where, and that the desktop
 # entry, the icon and the metainfo name each other and the program consistently.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P check_install.cmake
@@ -19,6 +20,7 @@ set(expected
     bin/velorix
     share/applications/${APP_ID}.desktop
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
+    share/doc/velorix/copyright
     share/metainfo/${APP_ID}.metainfo.xml)
 file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "numbers/arithmetic.h"
 #include "numbers/failure.h"
 #include "support/failures.h"

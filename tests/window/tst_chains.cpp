@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chains of Change events: the coupled g-force fields and the self-rewriting speed field end
 // after a few rounds for every value, and a chain that did not would end in a failure.
 #include "support/session.h"

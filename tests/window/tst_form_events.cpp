@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and the event rules of the window's behaviour, without widgets.
 #include "support/session.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long random session: keystrokes of valid, boundary and hostile texts into every field,
 // clicks on every button and option, fields cleared, on both locales. After every single
 // action the window must still be in a sound state.

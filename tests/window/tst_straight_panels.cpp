@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Beschleunigen" and "Bremsen": successes, modifier, "ACCELERATE!" and "BRAKE!".
 #include "support/session.h"
 

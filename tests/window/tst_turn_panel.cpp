@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Kurve": input mode, the coupled g-force fields, the modifier and "TURN!".
 #include "support/session.h"
 

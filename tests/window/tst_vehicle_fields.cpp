@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acceleration rating, speed rating and current-speed fields, typed as a user types.
 #include "support/session.h"
 
