@@ -2,6 +2,7 @@
 // For comparison only: the bare window plus one label that shows every caption of Velorix's
 // layout, so that the cost of drawing text at all can be told from the cost of Velorix.
 //   startup_captions WIDTH HEIGHT
+#include "desktop/qt_text.h"
 #include "first_frame.h"
 #include "window/layout.h"
 
@@ -17,7 +18,7 @@ int main(int argc, char* argv[]) {
     }
     QString captions;
     for (const velorix::ControlSpec& row : velorix::kLayout) {
-        captions += QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
+        captions += velorix::qt(row.text);
         captions += QLatin1Char('\n');
     }
     QLabel label(captions, &window);

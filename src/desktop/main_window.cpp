@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/main_window.h"
 
-#include "window/accessibility.h"
 #include "desktop/line_widget.h"
+#include "desktop/qt_text.h"
 #include "desktop/scale.h"
+#include "window/accessibility.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -22,10 +23,6 @@
 namespace velorix {
 
 namespace {
-
-QString qt(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // An option button only as wide as its circle: its caption stays its text (for the accessibility
 // tree, say) but is never drawn, however wide the scaled button is.
@@ -90,13 +87,9 @@ void MainWindow::build() {
         case Kind::OptionButton:
             w = new CircleOnlyButton(text, parent);
             break;
-        case Kind::Line: {
-            const Twips& e = row.place;
-            w = new LineWidget(
-                QLineF(toPixels(e.left), toPixels(e.top), toPixels(e.width), toPixels(e.height)),
-                parent);
+        case Kind::Line:
+            w = new LineWidget(toPixels(row.ends), parent);
             break;
-        }
         }
         w->setObjectName(qt(row.name));
         if (row.kind != Kind::Line) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/scale.h"
 
+#include "desktop/qt_text.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QStyle>
@@ -17,17 +19,13 @@ constexpr double kReferenceTwipsPerPixel = 15.0;
 constexpr double kStep = 0.25;
 constexpr double kSmallestTwipsPerPixel = 4.0;
 
-QString caption(const ControlSpec& row) {
-    return QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
-}
-
 int scaled(int twips, double pixelsPerTwip) {
     return static_cast<int>(std::lround(twips * pixelsPerTwip));
 }
 
 // The room a control's caption needs on one line, measured the way the style draws it.
 QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& style) {
-    const QString text = caption(row);
+    const QString text = qt(row.text);
     const int frame = style.pixelMetric(QStyle::PM_DefaultFrameWidth);
     switch (row.kind) {
     case Kind::Label:
@@ -77,7 +75,7 @@ double fittingPixelsPerTwip(const QFont& font, const QStyle& style) {
             const int width = scaled(row.place.width, pixelsPerTwip);
             const int height = scaled(row.place.height, pixelsPerTwip);
             const QSize need = row.wraps ? fm.boundingRect(QRect(0, 0, width, 10000),
-                                                           Qt::TextWordWrap, caption(row))
+                                                           Qt::TextWordWrap, qt(row.text))
                                                .size()
                                          : needs[index(row.id)];
             if (need.width() > width || need.height() > height) {
@@ -105,6 +103,11 @@ int toPixels(int twips) {
 QRect toPixels(const Twips& place) {
     return {toPixels(place.left), toPixels(place.top), toPixels(place.width),
             toPixels(place.height)};
+}
+
+QLineF toPixels(const LineEnds& ends) {
+    return {QPointF(toPixels(ends.x1), toPixels(ends.y1)),
+            QPointF(toPixels(ends.x2), toPixels(ends.y2))};
 }
 
 } // namespace velorix

@@ -3,6 +3,7 @@
 
 #include "window/layout.h"
 
+#include <QLineF>
 #include <QRect>
 
 class QFont;
@@ -20,5 +21,6 @@ double pixelsPerTwip();
 
 int toPixels(int twips);
 QRect toPixels(const Twips& place);
+QLineF toPixels(const LineEnds& ends);
 
 } // namespace velorix

@@ -17,17 +17,11 @@ Real modifierForExcess(Integer excess) {
 
 } // namespace
 
-Real calcMW(const VehicleState& state, Integer demand) {
+Real calcMW(const VehicleState& state, double demand) {
     if (demand > state.Amax) {
-        return modifierForExcess(checkedDifference(demand, state.Amax));
-    }
-    return 0;
-}
-
-Real calcMW(const VehicleState& state, Real demand) {
-    if (demand > state.Amax) {
-        // A float minus an Integer is exact in double wherever the result can fit an Integer.
-        return modifierForExcess(realToInteger(static_cast<double>(demand) - state.Amax));
+        // An Integer or a float minus an Integer is exact in double wherever the result can fit
+        // an Integer.
+        return modifierForExcess(realToInteger(demand - state.Amax));
     }
     return 0;
 }

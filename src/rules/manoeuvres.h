@@ -8,9 +8,8 @@ namespace velorix {
 // The target-number raise for demanding an acceleration beyond Amax: +1 for every started
 // 20 m/k² of excess, 0 when the demand is within Amax. Overflow when the excess lies beyond the
 // integer range. The brake panel demands an integer, the turn panel a real, whose excess is
-// rounded to an integer first (halves to even).
-Real calcMW(const VehicleState& state, Integer demand);
-Real calcMW(const VehicleState& state, Real demand);
+// rounded to an integer first (halves to even). Both are exact in a double.
+Real calcMW(const VehicleState& state, double demand);
 
 // Vakt ← Vakt + n × AFzg. An overflowing product leaves Vakt unchanged. No clamp.
 void applyACCEL(VehicleState& state, Integer n);

@@ -15,7 +15,7 @@ constexpr AccessibleName named(Ctl control, std::array<std::optional<Ctl>, 3> pa
 }
 
 // A control's own parts must be static captions: the output labels change as the user types.
-constexpr bool readsOnlyCaptions(const std::array<AccessibleName, 18>& rows) {
+constexpr bool readsOnlyCaptions(const std::array<AccessibleName, kFocusCount>& rows) {
     for (const AccessibleName& row : rows) {
         for (const std::optional<Ctl>& part : row.parts) {
             if (part && (*part == lblAmax || *part == lblVmax || *part == lblMindestwurf)) {
@@ -33,7 +33,7 @@ constexpr bool readsOnlyCaptions(const std::array<AccessibleName, 18>& rows) {
 
 // The two "Berechne den Mindestwurf" buttons tell their group after their caption; the option
 // buttons, drawn without a caption, take the label of their row.
-constexpr std::array<AccessibleName, 18> kNames = {{
+extern constexpr std::array<AccessibleName, kFocusCount> kAccessibleNames = {{
     named(txtAFzg, {Frame1, Label2, Label1}, Label2),
     named(txtVFzg, {Frame2, Label5, Label6}, Label5),
     named(txtV, {Frame5, Label9}, Label9),
@@ -53,9 +53,8 @@ constexpr std::array<AccessibleName, 18> kNames = {{
     named(cmdTurn, {cmdTurn}),
     named(txtPHI, {Label18}, Label18),
 }};
-static_assert(readsOnlyCaptions(kNames), "names read static captions, and a buddy is one of them");
-
-const std::array<AccessibleName, 18> kAccessibleNames = kNames;
+static_assert(readsOnlyCaptions(kAccessibleNames),
+              "names read static captions, and a buddy is one of them");
 
 std::string accessibleName(Ctl control) {
     const auto row = std::ranges::find(kAccessibleNames, control, &AccessibleName::control);
@@ -73,15 +72,6 @@ std::string accessibleName(Ctl control) {
         name += layoutRow(*part).text;
     }
     return name;
-}
-
-std::optional<Ctl> buddyOf(Ctl label) {
-    const auto row =
-        std::ranges::find(kAccessibleNames, std::optional(label), &AccessibleName::label);
-    if (row == kAccessibleNames.end()) {
-        return std::nullopt;
-    }
-    return row->control;
 }
 
 } // namespace velorix

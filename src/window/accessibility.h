@@ -20,12 +20,9 @@ struct AccessibleName {
 };
 
 // One row for every text field, command button and option button.
-extern const std::array<AccessibleName, 18> kAccessibleNames;
+extern const std::array<AccessibleName, kFocusCount> kAccessibleNames;
 
 // The spoken name of a control; empty for a control without a row.
 std::string accessibleName(Ctl control);
-
-// The control a label stands for, if any.
-std::optional<Ctl> buddyOf(Ctl label);
 
 } // namespace velorix

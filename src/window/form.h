@@ -78,8 +78,7 @@ private:
 
     // Window operations shared by the handlers.
     void checkSPEED();
-    void calcMW(Integer demand);
-    void calcMW(Real demand);
+    void calcMW(double demand);
 
     void Form_Load();
     // Vehicle and speed fields

@@ -12,7 +12,7 @@ using enum Kind;
 
 constexpr ControlSpec group(Ctl id, std::string_view name, std::optional<Ctl> parent,
                             std::string_view caption, Twips place, int tab) {
-    return {id, name, Frame, parent, caption, place, tab};
+    return {id, name, Frame, parent, caption, place, {}, tab};
 }
 
 enum Flags : unsigned { kPlain = 0, kDisabled = 1, kSelected = 2, kWraps = 4 };
@@ -26,14 +26,15 @@ constexpr ControlSpec control(Ctl id, std::string_view name, Kind kind, Ctl pare
             parent,
             text,
             place,
+            {},
             tab,
             (flags & kDisabled) == 0,
             (flags & kSelected) != 0,
             (flags & kWraps) != 0};
 }
 
-constexpr ControlSpec line(Ctl id, std::string_view name, Ctl parent, Twips ends) {
-    return {id, name, Kind::Line, parent, {}, ends};
+constexpr ControlSpec line(Ctl id, std::string_view name, Ctl parent, LineEnds ends) {
+    return {id, name, Kind::Line, parent, {}, {}, ends};
 }
 
 constexpr bool inTableOrder(const std::array<ControlSpec, kControlCount>& rows) {
@@ -49,7 +50,7 @@ constexpr bool inTableOrder(const std::array<ControlSpec, kControlCount>& rows) 
 
 // "Kurve" (Frame4) is not a child of "Aktion" (Frame3) but lies over it, between its two child
 // groups, and is drawn above it.
-constexpr std::array<ControlSpec, kControlCount> kTable = {{
+extern constexpr std::array<ControlSpec, kControlCount> kLayout = {{
     group(Frame1, "Frame1", {}, "Beschleunigung des Fahrzeugs", {120, 120, 6735, 735}, 0),
     group(Frame2, "Frame2", {}, "Höchstgeschwindigkeit des Fahrzeugs", {120, 960, 6735, 735}, 7),
     group(Frame5, "Frame5", {}, "Aktuelle Geschwindigkeit", {6960, 120, 2055, 735}, 16),
@@ -122,12 +123,10 @@ constexpr std::array<ControlSpec, kControlCount> kTable = {{
     line(Line5, "Line5", Frame4, {3960, 960, 3720, 960}),
     line(Line6, "Line6", Frame4, {5520, 360, 6840, 360}),
 }};
-static_assert(inTableOrder(kTable), "every row must stand at the index of its Ctl");
+static_assert(inTableOrder(kLayout), "every row must stand at the index of its Ctl");
 
-const std::array<ControlSpec, kControlCount> kLayout = kTable;
-
-std::array<Ctl, 18> focusOrder() {
-    std::array<Ctl, 18> order{};
+std::array<Ctl, kFocusCount> focusOrder() {
+    std::array<Ctl, kFocusCount> order{};
     std::size_t n = 0;
     for (const ControlSpec& row : kLayout) {
         const bool takesFocus =

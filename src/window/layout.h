@@ -85,13 +85,22 @@ struct Twips {
     int height = 0;
 };
 
+// A line's two end points, in twips relative to the containing group.
+struct LineEnds {
+    int x1 = 0;
+    int y1 = 0;
+    int x2 = 0;
+    int y2 = 0;
+};
+
 struct ControlSpec {
     Ctl id;
     std::string_view name; // also the widget's object name
     Kind kind;
     std::optional<Ctl> parent; // none: placed directly on the window
     std::string_view text;     // caption or initial text
-    Twips place;               // for a line: x1, y1, x2, y2
+    Twips place;               // empty for a line
+    LineEnds ends;             // a line's only
     int tab = -1;              // tab index; -1 for lines
     bool enabled = true;       // at start
     bool selected = false;     // option buttons: Value at start
@@ -105,6 +114,9 @@ inline constexpr std::string_view kWindowTitle = "Velorix";
 
 inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Ctl::Line6) + 1;
 
+// The text fields, command buttons and option buttons: the controls that take the focus.
+inline constexpr std::size_t kFocusCount = 18;
+
 constexpr std::size_t index(Ctl c) {
     return static_cast<std::size_t>(c);
 }
@@ -117,6 +129,6 @@ inline const ControlSpec& layoutRow(Ctl c) {
 }
 
 // The controls that take the keyboard focus, in focus order (ascending tab index).
-std::array<Ctl, 18> focusOrder();
+std::array<Ctl, kFocusCount> focusOrder();
 
 } // namespace velorix

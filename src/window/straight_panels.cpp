@@ -7,11 +7,7 @@ namespace velorix {
 
 using enum Ctl;
 
-void Form::calcMW(Integer demand) {
-    setCaption(lblMindestwurf, "+" + show(velorix::calcMW(state_, demand)));
-}
-
-void Form::calcMW(Real demand) {
+void Form::calcMW(double demand) {
     setCaption(lblMindestwurf, "+" + show(velorix::calcMW(state_, demand)));
 }
 

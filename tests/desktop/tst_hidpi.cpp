@@ -3,6 +3,7 @@
 // pixels, every caption whole. Registered to run with QT_SCALE_FACTOR=2.
 #include "desktop/line_widget.h"
 #include "desktop/main_window.h"
+#include "desktop/qt_text.h"
 #include "desktop/scale.h"
 
 #include <QApplication>
@@ -23,10 +24,6 @@ public:
     void report(const Failure&) override { ++reports; }
     int reports = 0;
 };
-
-QString qt(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // One line per control: its name and its geometry in the window, in logical pixels.
 QStringList layoutOf(const MainWindow& window) {

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt view: widgets built from the layout table, and the wiring of keystrokes and clicks.
-#include "support/session.h"
-#include "window/accessibility.h"
 #include "desktop/line_widget.h"
 #include "desktop/main_window.h"
+#include "desktop/qt_text.h"
 #include "desktop/scale.h"
+#include "support/session.h"
+#include "window/accessibility.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -31,10 +32,6 @@ public:
     void report(const Failure& failure) override { reports.push_back(failure); }
     std::vector<Failure> reports;
 };
-
-QString qt(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const char* kindClass(Kind kind) {
     switch (kind) {
@@ -125,9 +122,9 @@ private slots:
             QCOMPARE(w->parentWidget(), expectedParent);
             if (row.kind == Kind::Line) {
                 const QLineF line = static_cast<LineWidget*>(w)->line();
-                const Twips& e = row.place;
-                QCOMPARE(line, QLineF(toPixels(e.left), toPixels(e.top), toPixels(e.width),
-                                      toPixels(e.height)));
+                const LineEnds& e = row.ends;
+                QCOMPARE(line,
+                         QLineF(toPixels(e.x1), toPixels(e.y1), toPixels(e.x2), toPixels(e.y2)));
                 QVERIFY(w->geometry().contains(line.p1().toPoint()));
                 QVERIFY(w->geometry().contains(line.p2().toPoint()));
                 QVERIFY(w->testAttribute(Qt::WA_TransparentForMouseEvents));
@@ -507,17 +504,28 @@ private slots:
         QString title;
         QString text;
         bool modal = false;
-        QTimer::singleShot(0, [&] {
+        bool seen = false;
+        // Looks for the box until it is up, and always closes it; the verdict waits until the
+        // keystroke has returned, so no check can leave a modal box open.
+        QTimer closer;
+        closer.setInterval(10);
+        connect(&closer, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
+            if (!box) {
+                return;
+            }
+            seen = true;
             title = box->windowTitle();
             text = box->text();
             modal = box->isModal();
             box->accept();
         });
+        closer.start();
         auto* edit = shown.findChild<QLineEdit*>("txtAFzg");
         edit->selectAll();
         QTest::keyClicks(edit, "x");
+        closer.stop();
+        QVERIFY(seen);
         QCOMPARE(title, "Velorix");
         QVERIFY(text.startsWith("Ungültige Zahl: "));
         QVERIFY(modal);

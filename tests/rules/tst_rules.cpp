@@ -186,7 +186,8 @@ private slots:
         QTest::newRow("five: more than requested") << 10 << 40 << 4 << 60 << 20.0f << kOk;
         QTest::newRow("none: one rating back") << 10 << 40 << -1 << 60 << 70.0f << kOk;
         QTest::newRow("exactly Amax, m unused") << 10 << 40 << 1000 << 40 << 60.0f << kOk;
-        QTest::newRow("below zero is not clamped") << 10 << 40 << 0 << 30 << 70.0f << kOk;
+        QTest::newRow("nine successes: below zero, not clamped")
+            << 10 << 40 << 8 << 60 << -20.0f << kOk;
         QTest::newRow("Amax 0 at start, one success") << 10 << 0 << 0 << 30 << 100.0f << kOk;
         QTest::newRow("Amax 0 at start, three") << 10 << 0 << 2 << 30 << 80.0f << kOk;
         QTest::newRow("product overflows") << 8000 << 40 << 5 << 60 << 100.0f << kOverflow;

@@ -94,6 +94,15 @@ private slots:
                 << true << QByteArray("-0,5") << QByteArray("-0,5") << QByteArray("-38");
             localeRow(german, "huge g")
                 << true << QByteArray("1E+30") << QByteArray("1E+30") << QByteArray("7,6E+31");
+            // 0,375 × 76 is 28,5 exactly and rounds to the even 28; 28 / 76 gives 0,37.
+            localeRow(german, "tie to even")
+                << true << QByteArray("0,375") << QByteArray("0,37") << QByteArray("28");
+            // 0,4 / 76 rounds to 0,01, whose 0,76 rounds to 1, whose 1 / 76 gives 0,01 again.
+            localeRow(german, "m/k² written back")
+                << false << QByteArray("0,4") << QByteArray("0,01") << QByteArray("1");
+            // 0,38 rounds to 0, and 0 writes the g field as 0.
+            localeRow(german, "g rounded away")
+                << true << QByteArray("0,004999") << QByteArray("0") << QByteArray("0");
         }
     }
     void coupledFields() {
@@ -203,7 +212,6 @@ private slots:
             localeRow(german, "never computed") << QByteArray("-");
             localeRow(german, "radius 0") << QByteArray("0");
             localeRow(german, "empty radius") << QByteArray("");
-            localeRow(german, "negative radius") << QByteArray("-5");
         }
     }
     void turnWithoutRadiusFails() {
@@ -221,15 +229,29 @@ private slots:
         s.user.replace(txtPHI, "7");
         s.user.replace(txtErfolgeKurve, "1");
         s.user.click(cmdTurn);
-        if (radius == "-5") {
-            QVERIFY(!s.user.failed()); // a negative radius is a turn the other way
-            return;
-        }
         QCOMPARE(s.user.failures().size(), std::size_t{1});
         QCOMPARE(s.user.lastFailure(), FailureKind::FloatingPointFault);
         QCOMPARE(s.text(txtPHI), "7");
         QCOMPARE(s.text(txtV), "100");
         QVERIFY(s.form.enabled(cmdTurn));
+    }
+
+    // A negative radius is a turn the other way: the plan keeps the previous Aturn, and the angle
+    // comes out negative, 100 × 60 / −5.
+    void negativeRadiusTurnsTheOtherWay() {
+        Session s(",");
+        s.vehicleAt("100");
+        s.user.click(cmdCalcMWTURN); // radius 100: Aturn 100
+        s.user.replace(txtRadius, "-5");
+        s.user.click(cmdCalcMWTURN);
+        QCOMPARE_EQ(s.state().Radius, -5.0f);
+        QCOMPARE(s.text(lblMindestwurf), "+3");
+        s.user.replace(txtErfolgeKurve, "1");
+        s.user.click(cmdTurn);
+        QVERIFY(!s.user.failed());
+        QCOMPARE(s.text(txtPHI), "-1200");
+        QCOMPARE(s.text(txtV), "0");
+        QVERIFY(!s.form.enabled(cmdTurn));
     }
 
     void standingStill() {
