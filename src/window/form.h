@@ -74,12 +74,17 @@ private:
     // Reads without it: an empty field fails with invalid number.
     Integer integerIn(Ctl field) const;
     Real realIn(Ctl field) const;
+    // The sign of the number a field's text reads as, decided on its digits alone.
+    int signIn(Ctl field) const;
     std::string show(Real value) const { return realToText(value, format_); }
 
     // Window operations shared by the handlers.
     void checkSPEED();
     void calcMW(Integer demand);
     void calcMW(Real demand);
+    // The speed limit from the stored speed rating, reported in terms of "V=" when it fails.
+    void calcVmax();
+    Failure gForceOutOfRange(Real g) const;
 
     void Form_Load();
     // Vehicle and speed fields
