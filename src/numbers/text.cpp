@@ -27,7 +27,8 @@ bool isDigit(char c) {
     if (text.empty()) {
         throw Failure(FailureKind::InvalidNumber, "das Feld ist leer");
     }
-    throw Failure(FailureKind::InvalidNumber, "„" + std::string(text) + "“ ist keine Zahl");
+    // The window names the field and quotes what the player sees of the text.
+    throw Failure(FailureKind::InvalidNumber, "der Text ist keine Zahl");
 }
 
 // A text that passed the grammar, rewritten in the form std::from_chars reads: "-", digits,

@@ -47,7 +47,13 @@ std::string quoted(std::string_view text) {
             out += "…";
             break;
         }
-        if (byte < 0x20) {
+        const std::string_view rest = text.substr(i);
+        if (rest.starts_with("\u2028") || rest.starts_with("\u2029") ||
+            rest.starts_with("\u0085")) {
+            // The Unicode line and paragraph separators and the next-line character.
+            out += "\u2424";
+            i += rest[0] == '\xc2' ? 1 : 2;
+        } else if (byte < 0x20) {
             // U+2400 onwards: the control pictures, such as ␊ for a line break.
             out += "\xe2\x90";
             out += static_cast<char>(0x80 + byte);
