@@ -5,6 +5,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    velorix::installGermanToolkitTexts(app);
     // Ties the window to its desktop entry, for the icon and name a desktop shows for it.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velorix.Velorix"));
     velorix::MessageBoxReporter reporter;

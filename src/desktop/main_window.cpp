@@ -9,14 +9,17 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTranslator>
 
 #include <ranges>
 
@@ -118,9 +121,14 @@ void MainWindow::connectEvents() {
     for (const ControlSpec& row : kLayout) {
         const Ctl id = row.id;
         if (auto* edit = qobject_cast<QLineEdit*>(widget(id))) {
-            // textEdited: only the user's own edits. The Form raises Change for its own writes.
-            connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
-                deliver(form_.edit(id, text.toStdString()));
+            // textChanged: every way the text can change (keys, undo, drag and drop, the context
+            // menu, an input method, the accessibility interface), but also the view's own writes,
+            // which the Form has already handled and so are skipped. The signal's argument can
+            // be stale when a handler rewrote the field meanwhile; the widget's text is not.
+            connect(edit, &QLineEdit::textChanged, this, [this, id, edit] {
+                if (!mirroring_) {
+                    deliver(form_.edit(id, edit->text().toStdString()), id);
+                }
             });
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget(id))) {
             connect(button, &QAbstractButton::clicked, this,
@@ -129,12 +137,17 @@ void MainWindow::connectEvents() {
     }
 }
 
-void MainWindow::deliver(std::optional<Failure> outcome) {
+void MainWindow::deliver(std::optional<Failure> outcome, std::optional<Ctl> edited) {
     const auto changed = form_.takeChanges();
     for (std::size_t i = 0; i < changed.size(); ++i) {
         if (changed.test(i)) {
             mirror(static_cast<Ctl>(i));
         }
+    }
+    // A field the Form did not take the text of (a disabled one, changed behind the program's
+    // back) gets the Form's text back.
+    if (edited && !changed.test(index(*edited))) {
+        mirror(*edited);
     }
     if (outcome) {
         reporter_.report(*outcome);
@@ -146,9 +159,14 @@ void MainWindow::mirror(Ctl c) {
     w->setEnabled(form_.enabled(c));
     const QString text = qt(form_.text(c));
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        // Only a real rewrite moves the caret.
+        // Only a real rewrite moves the caret: to the end in the field being typed in, so typing
+        // goes on there, and to the start elsewhere, so a long number shows its beginning.
         if (edit->text() != text) {
+            const QScopedValueRollback<bool> quiet(mirroring_, true);
             edit->setText(text);
+            if (!edit->hasFocus()) {
+                edit->setCursorPosition(0);
+            }
         }
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
@@ -164,7 +182,21 @@ void MessageBoxReporter::report(const Failure& failure) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Velorix"),
                     QString::fromStdString(failure.message()), QMessageBox::Ok,
                     QApplication::activeWindow());
+    // A quoted field text is shown as typed, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool installGermanToolkitTexts(QCoreApplication& app) {
+    // Every text of the window is German, so the toolkit's own words (the fields' context menu,
+    // the report's button) are German too, whatever the system language.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_de"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 } // namespace velorix

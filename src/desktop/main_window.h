@@ -4,6 +4,7 @@
 #include "window/failure_reporter.h"
 #include "window/form.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include <array>
@@ -29,13 +30,18 @@ public:
 private:
     void build();
     void connectEvents();
-    void deliver(std::optional<Failure> outcome);
+    // Mirrors what the Form changed, and the field the user edited, then reports a failure.
+    void deliver(std::optional<Failure> outcome, std::optional<Ctl> edited = std::nullopt);
     void mirror(Ctl c);
 
     Form form_;
     FailureReporter& reporter_;
     std::array<QWidget*, kControlCount> widgets_{};
+    bool mirroring_ = false; // the view is writing the Form's text into a field
 };
+
+// Loads the toolkit's German texts into the application; false when they are not installed.
+bool installGermanToolkitTexts(QCoreApplication& app);
 
 // Shows a failure in a modal message box titled "Velorix".
 class MessageBoxReporter : public FailureReporter {

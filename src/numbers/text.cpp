@@ -14,8 +14,10 @@ namespace velorix {
 
 namespace {
 
+// A line break around a number is a blank: a value copied from a spreadsheet cell or a terminal
+// arrives with one at its end.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -25,16 +27,20 @@ bool isDigit(char c) {
     if (text.empty()) {
         throw Failure(FailureKind::InvalidNumber, "das Feld ist leer");
     }
-    throw Failure(FailureKind::InvalidNumber, "„" + std::string(text) + "“ ist keine Zahl");
+    // The window names the field and quotes what the player sees of the text.
+    throw Failure(FailureKind::InvalidNumber, "der Text ist keine Zahl");
 }
 
 // A text that passed the grammar, rewritten in the form std::from_chars reads: "-", digits,
 // ".", "e" and the exponent, nothing else. It also keeps a rough decimal order of magnitude, so
-// that an out-of-range result can be told apart as overflow or underflow.
+// that an out-of-range result can be told apart as overflow or underflow, and the digits with
+// the place of the decimal point among them, for reading exactly as an integer.
 struct Scanned {
     std::string plain;
     long magnitude = 0;
-    bool zero = true; // every digit before the exponent is 0
+    bool zero = true;   // every digit before the exponent is 0
+    std::string digits; // every digit before the exponent, as written
+    long point = 0;     // digits before the decimal point once the exponent is applied
 };
 
 bool scan(std::string_view text, const std::string& separator, Scanned& out) {
@@ -58,6 +64,7 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
         if (isDigit(text[i])) {
             digits = true;
             out.plain += text[i];
+            out.digits += text[i];
             if (text[i] != '0') {
                 nonZeroSeen = true;
             }
@@ -70,6 +77,7 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
         } else if (!separatorSeen && !separator.empty() &&
                    text.compare(i, separator.size(), separator) == 0) {
             separatorSeen = true;
+            out.point = static_cast<long>(out.digits.size());
             out.plain += '.';
             i += separator.size();
         } else {
@@ -111,6 +119,10 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
     if (i != n) {
         return false;
     }
+    if (!separatorSeen) {
+        out.point = static_cast<long>(out.digits.size());
+    }
+    out.point += exponent;
     out.magnitude = (integerDigits > 0 ? integerDigits : -leadingZeros) + exponent;
     out.zero = !nonZeroSeen;
     return true;
@@ -142,13 +154,39 @@ Real realFromText(std::string_view text, const NumberFormat& format) {
 }
 
 Integer integerFromText(std::string_view text, const NumberFormat& format) {
-    const Real value = realFromText(text, format);
-    try {
-        return realToInteger(value);
-    } catch (const Failure& failure) {
-        throw Failure(failure.kind(),
-                      "„" + std::string(text) + "“ liegt außerhalb von -32768 bis 32767");
+    Scanned scanned;
+    if (!scan(text, format.decimalSeparator, scanned)) {
+        notANumber(text);
     }
+    // Rounds the written decimal itself, so that no intermediate real rounds it first: the whole
+    // part, then the fraction decides up or down, a tie going to the even neighbour.
+    const std::string& d = scanned.digits;
+    const long size = static_cast<long>(d.size());
+    const long point = std::clamp(scanned.point, 0L, size);
+    long whole = 0;
+    bool beyond = false;
+    for (long i = 0; i < point && !beyond; ++i) {
+        whole = whole * 10 + (d[i] - '0');
+        beyond = whole > 99999;
+    }
+    // Zeros the exponent appends behind the last digit.
+    for (long i = size; i < scanned.point && !beyond && whole != 0; ++i) {
+        whole *= 10;
+        beyond = whole > 99999;
+    }
+    if (!beyond && scanned.point >= 0 && point < size) {
+        const char first = d[point];
+        const bool rest = d.find_first_not_of('0', point + 1) != std::string::npos;
+        if (first > '5' || (first == '5' && (rest || whole % 2 != 0))) {
+            ++whole;
+        }
+    }
+    const bool negative = scanned.plain.front() == '-';
+    if (beyond || whole > (negative ? 32768 : 32767)) {
+        throw Failure(FailureKind::Overflow,
+                      "die Zahl liegt gerundet außerhalb von -32768 bis 32767");
+    }
+    return static_cast<Integer>(negative ? -whole : whole);
 }
 
 int signFromText(std::string_view text, const NumberFormat& format) {

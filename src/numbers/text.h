@@ -17,13 +17,15 @@ struct NumberFormat {
 // A field text reads as a number when it is, after optional blanks: an optional sign, digits
 // with at most one decimal separator (at least one digit, a trailing separator allowed), an
 // optional exponent "E" or "e" with optional sign and digits, and optional blanks again.
+// Blanks are spaces, tabs and line breaks (CR, LF); inside the number there are none.
 // Anything else, the empty text included, fails with invalid number.
 
 // Rounds the decimal value to the nearest float; beyond the float range fails with overflow,
 // while values too small for a float become zero or a subnormal.
 Real realFromText(std::string_view text, const NumberFormat& format);
 
-// Reads the text as a real, then rounds it to the integer, halves to even.
+// Rounds the decimal the text is, exactly and however long, to the nearest integer, halves to
+// even; fails with overflow only when that integer lies outside -32768..32767.
 Integer integerFromText(std::string_view text, const NumberFormat& format);
 
 // The sign of the number the text reads as, -1, 0 or 1, decided on the decimal digits themselves:

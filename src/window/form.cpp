@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/form.h"
 
+#include "window/reports.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -129,7 +131,10 @@ void Form::raise(Ctl control) {
         return;
     }
     if (chainDepth_ >= chainLimit_) {
-        throw Failure(FailureKind::Overflow, "die Felder ändern einander ohne Ende");
+        throw Failure(FailureKind::Overflow, "Das Feld " + fieldName(control) + " wurde mehr als " +
+                                                 std::to_string(chainLimit_) +
+                                                 "-mal in Folge neu geschrieben, die Felder " +
+                                                 "ändern einander ohne Ende.");
     }
     deepestChain_ = std::max(deepestChain_, ++chainDepth_);
     struct Leave {
@@ -140,21 +145,35 @@ void Form::raise(Ctl control) {
 }
 
 Integer Form::integerOr(Ctl field, Integer whenEmpty) const {
-    const std::string& t = text(field);
-    return t.empty() ? whenEmpty : integerFromText(t, format_);
+    return text(field).empty() ? whenEmpty : integerIn(field);
 }
 
 Real Form::realOr(Ctl field, Real whenEmpty) const {
-    const std::string& t = text(field);
-    return t.empty() ? whenEmpty : realFromText(t, format_);
+    return text(field).empty() ? whenEmpty : realIn(field);
 }
 
 Integer Form::integerIn(Ctl field) const {
-    return integerFromText(text(field), format_);
+    try {
+        return integerFromText(text(field), format_);
+    } catch (const Failure& failure) {
+        throw unreadableField(failure.kind(), field, text(field), true, format_);
+    }
 }
 
 Real Form::realIn(Ctl field) const {
-    return realFromText(text(field), format_);
+    try {
+        return realFromText(text(field), format_);
+    } catch (const Failure& failure) {
+        throw unreadableField(failure.kind(), field, text(field), false, format_);
+    }
+}
+
+int Form::signIn(Ctl field) const {
+    try {
+        return signFromText(text(field), format_);
+    } catch (const Failure& failure) {
+        throw unreadableField(failure.kind(), field, text(field), false, format_);
+    }
 }
 
 void Form::Form_Load() {

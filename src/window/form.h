@@ -10,6 +10,7 @@
 #include <bitset>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velorix {
 
@@ -74,11 +75,16 @@ private:
     // Reads without it: an empty field fails with invalid number.
     Integer integerIn(Ctl field) const;
     Real realIn(Ctl field) const;
+    // The sign of the number a field's text reads as, decided on its digits alone.
+    int signIn(Ctl field) const;
     std::string show(Real value) const { return realToText(value, format_); }
 
     // Window operations shared by the handlers.
     void checkSPEED();
-    void calcMW(double demand);
+    void calcMW(double demand, const std::string& demandName, std::string_view hint);
+    // The speed limit from the stored speed rating, reported in terms of "V=" when it fails.
+    void calcVmax();
+    Failure gForceOutOfRange(Real g) const;
 
     void Form_Load();
     // Vehicle and speed fields

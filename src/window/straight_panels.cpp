@@ -2,23 +2,47 @@
 // "Beschleunigen" and "Bremsen", and the modifier shown under "Erforderlicher Mindestwurf".
 #include "rules/manoeuvres.h"
 #include "window/form.h"
+#include "window/reports.h"
 
 namespace velorix {
 
 using enum Ctl;
 
-void Form::calcMW(double demand) {
-    setCaption(lblMindestwurf, "+" + show(velorix::calcMW(state_, demand)));
+// Both panels show the modifier for a demanded acceleration; each names its demand and says
+// what to change when the excess over "Amax=" is beyond the whole numbers.
+void Form::calcMW(double demand, const std::string& demandName, std::string_view hint) {
+    Real modifier = 0;
+    try {
+        modifier = velorix::calcMW(state_, demand);
+    } catch (const Failure&) {
+        throw outOfIntegerRange(demandName + " − „Amax=“ (" + integerToText(state_.Amax) + ")",
+                                hint);
+    }
+    setCaption(lblMindestwurf, "+" + show(modifier));
 }
 
 void Form::cmdAccel_Click() {
-    applyACCEL(state_, integerOr(txtErfolgeBeschl, 0));
+    const Integer n = integerOr(txtErfolgeBeschl, 0);
+    try {
+        applyACCEL(state_, n);
+    } catch (const Failure& failure) {
+        const long k = long{n} * state_.AFzg;
+        if (k < -32768 || k > 32767) {
+            throw outOfIntegerRange("„Erfolge“ unter „Beschleunigen“ (" + integerToText(n) +
+                                        ") × „A=“ (" + integerToText(state_.AFzg) +
+                                        ") = " + std::to_string(k),
+                                    "Bitte weniger Erfolge eintragen.");
+        }
+        throw Failure(failure.kind(), "Beim Beschleunigen: " + failure.detail() + ".");
+    }
     checkSPEED();
     setText(txtV, show(state_.Vakt));
 }
 
 void Form::cmdCalcMWBrake_Click() {
-    calcMW(integerOr(txtBremsDiff, 0));
+    const Integer demand = integerOr(txtBremsDiff, 0);
+    calcMW(demand, "„Verzögern um:“ (" + integerToText(demand) + ")",
+           "Bitte eine kleinere Verzögerung eintragen.");
 }
 
 // Successes are rounded to an integer: 0,5 does not enable "BRAKE!", 0,6 does. Lowering them
@@ -32,9 +56,25 @@ void Form::txtErfolgeBrems_Change() {
 // Disables itself first, so a failure further on leaves "BRAKE!" disabled.
 void Form::cmdBrake_Click() {
     setEnabled(cmdBrake, false);
-    const Integer m = checkedDifference(integerOr(txtErfolgeBrems, 0), 1);
+    const Integer n = integerOr(txtErfolgeBrems, 0);
+    if (n == -32768) {
+        throw outOfIntegerRange("„Erfolge“ unter „Bremsen“ (-32768) − 1 = -32769",
+                                "Bitte eine Zahl von 0 bis 32767 eintragen.");
+    }
+    const Integer m = checkedDifference(n, 1);
     const Integer d = integerIn(txtBremsDiff);
-    applyBRAKE(state_, m, d);
+    try {
+        applyBRAKE(state_, m, d);
+    } catch (const Failure& failure) {
+        const long k = long{state_.AFzg} * m;
+        if (d > state_.Amax && (k < -32768 || k > 32767)) {
+            throw outOfIntegerRange("„A=“ (" + integerToText(state_.AFzg) +
+                                        ") × („Erfolge“ unter „Bremsen“ − 1) (" + integerToText(m) +
+                                        ") = " + std::to_string(k),
+                                    "Bitte weniger Erfolge eintragen.");
+        }
+        throw Failure(failure.kind(), "Beim Bremsen: " + failure.detail() + ".");
+    }
     checkSPEED();
     setText(txtV, show(state_.Vakt));
 }

@@ -2,6 +2,9 @@
 // "Kurve": planning a turn from its radius or its g-force, and taking it.
 #include "rules/manoeuvres.h"
 #include "window/form.h"
+#include "window/reports.h"
+
+#include <cmath>
 
 namespace velorix {
 
@@ -24,8 +27,19 @@ void Form::optGForce_Click() {
 // The two g-force fields show one lateral acceleration in g and in m/k² and rewrite each other;
 // a chain ends as soon as a write repeats a field's text.
 void Form::txtGForce_Change() {
-    const Real x = storeReal(static_cast<double>(realOr(txtGForce, 0)) * MK_PER_G);
+    const Real g = realOr(txtGForce, 0);
+    Real x = 0;
+    try {
+        x = storeReal(static_cast<double>(g) * MK_PER_G);
+    } catch (const Failure&) {
+        throw gForceOutOfRange(g);
+    }
     setText(txtGForceMK, show(roundReal(x, 0)));
+}
+
+Failure Form::gForceOutOfRange(Real g) const {
+    return outOfRealRange("„g-Force“ (" + show(g) + ") × 76",
+                          "Bitte eine kleinere g-Force eintragen.", format_);
 }
 
 void Form::txtGForceMK_Change() {
@@ -38,7 +52,15 @@ void Form::cmdCalcMWTURN_Click() {
     if (selected(optRadius)) {
         state_.Radius = realOr(txtRadius, 0);
         if (state_.Radius > 0) {
-            const Real g = calcTURN(state_);
+            Real g = 0;
+            try {
+                g = calcTURN(state_);
+            } catch (const Failure&) {
+                throw outOfRealRange("Die Querbeschleunigung „Aktuelle Geschwindigkeit“² / "
+                                     "„Radius [m]“ = " +
+                                         show(state_.Vakt) + "² / " + show(state_.Radius),
+                                     "Bitte einen größeren Radius eintragen.", format_);
+            }
             setText(txtGForce, show(g));
             setText(txtGForceMK, show(state_.Aturn));
         }
@@ -46,18 +68,29 @@ void Form::cmdCalcMWTURN_Click() {
     if (selected(optGForce)) {
         const Real g = realOr(txtGForce, 0);
         if (g > 0) {
-            calcTURN(state_, g);
+            try {
+                calcTURN(state_, g);
+            } catch (const Failure&) {
+                if (!std::isfinite(static_cast<float>(static_cast<double>(g) * MK_PER_G))) {
+                    throw gForceOutOfRange(g);
+                }
+                throw outOfRealRange(
+                    "Der Radius „Aktuelle Geschwindigkeit“² / („g-Force“ × 76) = " +
+                        show(state_.Vakt) + "² / (" + show(g) + " × 76)",
+                    "Bitte eine größere g-Force eintragen.", format_);
+            }
             setText(txtRadius, show(state_.Radius));
         }
     }
-    calcMW(state_.Aturn);
+    calcMW(state_.Aturn, "Die Querbeschleunigung der Kurve (" + show(state_.Aturn) + " m/k²)",
+           "Bitte in „Kurve“ einen größeren Radius oder eine kleinere g-Force wählen.");
 }
 
 // Compared unrounded, unlike the brake panel's successes: 0,4 enables "TURN!", and so does any
 // number above 0, however small or large.
 void Form::txtErfolgeKurve_Change() {
     const std::string& successes = text(txtErfolgeKurve);
-    if (!successes.empty() && signFromText(successes, format_) > 0) {
+    if (!successes.empty() && signIn(txtErfolgeKurve) > 0) {
         setEnabled(cmdTurn, true);
     }
 }
@@ -66,7 +99,26 @@ void Form::txtErfolgeKurve_Change() {
 // before the angle or the speed change and stays enabled.
 void Form::cmdTurn_Click() {
     checkSPEED();
-    const Real angle = applyTURN(state_);
+    Real angle = 0;
+    try {
+        angle = applyTURN(state_);
+    } catch (const Failure& failure) {
+        if (state_.Radius == 0) {
+            throw Failure(failure.kind(),
+                          "Es ist keine Kurve berechnet, ihr Radius ist 0. Bitte zuerst in „Kurve“ "
+                          "einen Radius über 0 angeben (oder eine g-Force bei einer "
+                          "Geschwindigkeit über 0) und „Berechne den Mindestwurf“ drücken.");
+        }
+        if (!std::isfinite(
+                static_cast<Real>(static_cast<double>(state_.Vakt) * 60 / state_.Radius))) {
+            throw outOfRealRange("Der Winkel „Aktuelle Geschwindigkeit“ × 60 / Radius = " +
+                                     show(state_.Vakt) + " × 60 / " + show(state_.Radius),
+                                 "Bitte in „Kurve“ einen größeren Radius angeben und „Berechne "
+                                 "den Mindestwurf“ drücken.",
+                                 format_);
+        }
+        throw Failure(failure.kind(), "Bei der Kurve: " + failure.detail() + ".");
+    }
     setText(txtPHI, show(angle));
     checkSPEED();
     setText(txtV, show(state_.Vakt));

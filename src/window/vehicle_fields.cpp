@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three fields at the top: acceleration rating, speed rating and current speed.
 #include "window/form.h"
+#include "window/reports.h"
 
 namespace velorix {
 
@@ -9,21 +10,40 @@ using enum Ctl;
 // Derives Vmax, clamps the speed and shows it. When the shown text differs from the field's,
 // txtV_Change reads it back and runs this again, so Vakt ends as the field shows it.
 void Form::checkSPEED() {
-    calcMAXSPEED(state_);
+    calcVmax();
     clampSPEED(state_);
     setText(txtV, show(state_.Vakt));
 }
 
+// While an out-of-range rating stays stored, every speed check fails; each report points back at
+// the rating, which is where the player has to act.
+void Form::calcVmax() {
+    try {
+        calcMAXSPEED(state_);
+    } catch (const Failure&) {
+        throw outOfIntegerRange("„Vmax=“ = 1" + format_.decimalSeparator + "5 × „V=“ (" +
+                                    integerToText(state_.VFzg) +
+                                    ") = " + show(static_cast<Real>(state_.VFzg * 1.5)),
+                                "Bitte bei „V=“ eine Zahl von -21845 bis 21844 eintragen.");
+    }
+}
+
 void Form::txtAFzg_Change() {
     state_.AFzg = integerOr(txtAFzg, state_.AFzg);
-    calcMAXACCEL(state_);
+    try {
+        calcMAXACCEL(state_);
+    } catch (const Failure&) {
+        throw outOfIntegerRange("„Amax=“ = 4 × „A=“ (" + integerToText(state_.AFzg) +
+                                    ") = " + std::to_string(state_.AFzg * 4),
+                                "Bitte bei „A=“ eine Zahl von -8192 bis 8191 eintragen.");
+    }
     setCaption(lblAmax, integerToText(state_.Amax));
 }
 
 // Does not clamp the speed: that waits for the next checkSPEED.
 void Form::txtVFzg_Change() {
     state_.VFzg = integerOr(txtVFzg, state_.VFzg);
-    calcMAXSPEED(state_);
+    calcVmax();
     setCaption(lblVmax, integerToText(state_.Vmax));
 }
 

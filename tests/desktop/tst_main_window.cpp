@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -93,6 +94,7 @@ class TestMainWindow : public QObject {
     }
 
 private slots:
+    void initTestCase() { QVERIFY(installGermanToolkitTexts(*QCoreApplication::instance())); }
     void init() {
         reporter = std::make_unique<RecordingReporter>();
         window = std::make_unique<MainWindow>(NumberFormat{","}, *reporter);
@@ -409,6 +411,52 @@ private slots:
         QTest::keyClicks(g, "9");
         QCOMPARE(g->text(), "1");
         QCOMPARE(window->form().text(txtGForce), "1");
+    }
+
+    // Text set by an assistive technology reaches the rules as a keystroke would; a disabled
+    // field set that way keeps the program's text.
+    void accessibilityInterfaceSetsText() {
+        QAccessible::queryAccessibleInterface(field(txtAFzg))->setText(QAccessible::Value, "5");
+        QCOMPARE(caption(lblAmax), "20");
+        QAccessible::queryAccessibleInterface(field(txtAFzg))
+            ->editableTextInterface()
+            ->replaceText(0, 1, "7");
+        QCOMPARE(caption(lblAmax), "28");
+        QAccessible::queryAccessibleInterface(field(txtGForce))->setText(QAccessible::Value, "5");
+        QCOMPARE(field(txtGForce)->text(), "1");
+        QCOMPARE(window->form().text(txtGForceMK), "76");
+        QVERIFY(reporter->reports.empty());
+    }
+
+    void undoKeepsFieldAndStateInStep() {
+        retype(txtAFzg, "12");
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(field(txtAFzg)->text(), "10"); // the typing was one step
+        QCOMPARE(caption(lblAmax), "40");
+        retype(txtV, "200"); // rewritten to 150
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(field(txtV)->text(), qt(window->form().text(txtV)));
+        QCOMPARE(field(txtV)->text(), qt(realToText(window->form().state().Vakt, {","})));
+    }
+
+    // The g-force field, disabled, shows the start of a number too long for it.
+    void longNumberShowsItsBeginning() {
+        retype(txtV, "100");
+        retype(txtRadius, "1E-30");
+        QTest::mouseClick(find(cmdCalcMWTURN), Qt::LeftButton);
+        QCOMPARE(field(txtGForce)->text(), "1,315789E+32");
+        QCOMPARE(field(txtGForce)->cursorPosition(), 0);
+    }
+
+    // The toolkit's own words are German, whatever the system language.
+    void germanContextMenu() {
+        const std::unique_ptr<QMenu> menu(field(txtAFzg)->createStandardContextMenu());
+        QStringList words;
+        for (const QAction* action : menu->actions()) {
+            words << action->text().section('\t', 0, 0);
+        }
+        QCOMPARE(words, QStringList({"&Rückgängig", "Wieder&herstellen", "", "&Ausschneiden",
+                                     "&Kopieren", "Einf&ügen", "Löschen", "", "Alles auswählen"}));
     }
 
     void oneReportPerFailingEvent() {

@@ -64,6 +64,8 @@ Class classAt(std::string_view text, std::size_t& i, std::string_view separator)
     switch (text[i++]) {
     case ' ':
     case '\t':
+    case '\r':
+    case '\n':
         return Blank;
     case '+':
     case '-':
@@ -196,7 +198,7 @@ bool accepts(std::string_view text, std::string_view separator) {
 
 Decimal decompose(std::string_view text, std::string_view separator) {
     Decimal decimal;
-    std::size_t i = text.find_first_not_of(" \t");
+    std::size_t i = text.find_first_not_of(" \t\r\n");
     if (text[i] == '+' || text[i] == '-') {
         decimal.negative = text[i] == '-';
         ++i;
@@ -270,6 +272,28 @@ std::optional<float> nearestFloat(const Decimal& decimal) {
         broken("the checks could not read their own decimal", plain, kEnglish);
     }
     return value;
+}
+
+std::optional<long> nearestInteger(const Decimal& decimal) {
+    if (decimal.digits.empty() || decimal.point < 0) {
+        return 0; // zero, or below a tenth
+    }
+    if (decimal.point > 5) {
+        return std::nullopt; // 100000 or more
+    }
+    const auto point = static_cast<std::size_t>(decimal.point);
+    std::string whole = decimal.digits.substr(0, point);
+    whole.resize(point, '0');
+    long value = 0;
+    for (const char digit : whole) {
+        value = value * 10 + (digit - '0');
+    }
+    // The digits end in a non-zero digit, so the fraction is exactly one half only as "5".
+    const std::string fraction = decimal.digits.size() > point ? decimal.digits.substr(point) : "";
+    if (fraction > "5" || (fraction == "5" && value % 2 == 1)) {
+        ++value;
+    }
+    return decimal.negative ? -value : value;
 }
 
 Decimal sevenDigits(float value) {

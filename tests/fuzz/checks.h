@@ -43,6 +43,10 @@ Decimal decompose(std::string_view text, std::string_view separator);
 // The float nearest to the decimal, or nothing when that is beyond the float range.
 std::optional<float> nearestFloat(const Decimal& decimal);
 
+// The decimal rounded to the nearest integer, halves to even; nothing when that integer has
+// more than five digits.
+std::optional<long> nearestInteger(const Decimal& decimal);
+
 // The float's exact binary value rounded to 7 significant digits.
 Decimal sevenDigits(float value);
 

@@ -72,6 +72,7 @@ private slots:
         row("whole", "76", 76);
         row("decimal", "12,5", 12.5f);
         row("blanks around", "  12,5\t ", 12.5f);
+        row("line breaks around", "\r\n12,5\n", 12.5f);
         row("plus sign", "+3", 3);
         row("minus sign", "-3,5", -3.5f);
         row("trailing separator", "5,", 5);
@@ -112,6 +113,7 @@ private slots:
         row("sign after digits", "1-", 0, kInvalid);
         row("blank after sign", "- 1", 0, kInvalid);
         row("embedded blank", "1 000", 0, kInvalid);
+        row("embedded line break", "12\n,5", 0, kInvalid);
         row("two separators", "1,2,3", 0, kInvalid);
         row("other locale's separator", "1.5", 0, kInvalid);
         row("grouping", "1.000,5", 0, kInvalid);
@@ -178,6 +180,28 @@ private slots:
         row("-32769", "-32769", 0, kOverflow);
         row("40000", "40000", 0, kOverflow);
         row("exponent", "1,5E+02", 150);
+        // Rounded from the written digits, never from a nearby float.
+        row("just above a half", "2,5000001", 3);
+        row("just above zero's half", "0,50000001", 1);
+        row("fraction past a half", "20000,5001", 20001);
+        row("just below the top's half", "32767,4999999", 32767);
+        row("just below the bottom's half", "-32768,4999999", -32768);
+        row("tie in exponent form", "25E-1", 2);
+        row("tie up in exponent form", "3,5E0", 4);
+        row("top tie in exponent form", "3,27675E+4", 0, kOverflow);
+        row("tie below the top", "3,27665E+4", 32766);
+        row("negative tie beyond the bottom", "-3,27685E+4", -32768);
+        row("half of a tenth", "5E-1", 0);
+        row("above a half, shifted", "0,0051E+2", 1);
+        row("huge exponent", "1E+99999999999999999999", 0, kOverflow);
+        row("huge negative exponent", "9E-99999999999999999999", 0);
+        row("zero with huge exponent", "0E+99999999999999999999", 0);
+        const QByteArray zeros(100000, '0');
+        row("tie with long zeros", "0,5" + zeros, 0);
+        row("long text past a tie", "0,5" + zeros + "1", 1);
+        row("long digits shifted back", "1" + zeros + "E-100000", 1);
+        row("line breaks around", "\r\n120\n", 120);
+        row("line break inside", "1\n20", 0, kInvalid);
         row("beyond float range", "1E+39", 0, kOverflow);
         row("empty", "", 0, kInvalid);
         row("letters", "zehn", 0, kInvalid);

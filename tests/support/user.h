@@ -34,6 +34,9 @@ public:
         }
     }
 
+    // Selects the whole text and pastes over it: one edit to the new text.
+    void paste(Ctl field, std::string text) { send(form_.edit(field, std::move(text))); }
+
     // Selects the whole text and deletes it: one edit to the empty text.
     void clear(Ctl field) { send(form_.edit(field, "")); }
 

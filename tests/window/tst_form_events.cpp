@@ -8,6 +8,9 @@ using namespace velorix;
 using namespace velorix::testing;
 using enum Ctl;
 
+using Steps = void (*)(Session&);
+Q_DECLARE_METATYPE(Steps)
+
 class TestFormEvents : public QObject {
     Q_OBJECT
 
@@ -151,14 +154,78 @@ private slots:
         QCOMPARE_EQ(s.state().Vakt, 7.0f); // stored before checkSPEED failed
     }
 
-    void failureReportNamesItsKind() {
+    // The report of each failure, one per user action: its kind first, then the field or value
+    // by the captions on screen, and what to do. German locale.
+    void failureReports_data() {
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<QString>("report");
+        const QString range = " liegt außerhalb von -32768 bis 32767.";
+        const QString number = " Bitte eine Zahl eintragen, etwa 12 oder 2,5.";
+        QTest::newRow("letters") << Steps([](Session& s) {
+            s.user.replace(txtAFzg, "x");
+        }) << "Ungültige Zahl: Im Feld „A=“ steht „x“, das ist keine Zahl." + number;
+        QTest::newRow("long paste, line break")
+            << Steps([](Session& s) { s.user.paste(txtV, "1\n" + std::string(60, '9')); })
+            << "Ungültige Zahl: Im Feld „Aktuelle Geschwindigkeit“ steht „1␊" + QString(38, '9') +
+                   "…“, das ist keine Zahl." + number;
+        QTest::newRow("BRAKE!, empty deceleration") << Steps([](Session& s) {
+            s.user.replace(txtErfolgeBrems, "3");
+            s.user.clear(txtBremsDiff);
+            s.user.click(cmdBrake);
+        }) << "Ungültige Zahl: Das Feld „Verzögern um:“ ist leer." + number;
+        const QString vmax = "Überlauf: „Vmax=“ = 1,5 × „V=“ (21845) = 32767,5" + range +
+                             " Bitte bei „V=“ eine Zahl von -21845 bis 21844 eintragen.";
+        QTest::newRow("speed rating")
+            << Steps([](Session& s) { s.user.replace(txtVFzg, "21845"); }) << vmax;
+        QTest::newRow("ACCELERATE! while the speed rating stays") << Steps([](Session& s) {
+            s.user.replace(txtVFzg, "21845");
+            s.user.click(cmdAccel);
+        }) << vmax;
+        QTest::newRow("acceleration rating")
+            << Steps([](Session& s) { s.user.replace(txtAFzg, "9000"); })
+            << "Überlauf: „Amax=“ = 4 × „A=“ (9000) = 36000" + range +
+                   " Bitte bei „A=“ eine Zahl von -8192 bis 8191 eintragen.";
+        QTest::newRow("ACCELERATE!, too many successes")
+            << Steps([](Session& s) {
+                   s.user.replace(txtErfolgeBeschl, "5000");
+                   s.user.click(cmdAccel);
+               })
+            << "Überlauf: „Erfolge“ unter „Beschleunigen“ (5000) × „A=“ (10) = 50000" + range +
+                   " Bitte weniger Erfolge eintragen.";
+        QTest::newRow("TURN! before any curve")
+            << Steps([](Session& s) {
+                   s.user.replace(txtErfolgeKurve, "1");
+                   s.user.click(cmdTurn);
+               })
+            << "Gleitkommafehler: Es ist keine Kurve berechnet, ihr Radius ist 0. Bitte zuerst in "
+               "„Kurve“ einen Radius über 0 angeben (oder eine g-Force bei einer Geschwindigkeit "
+               "über 0) und „Berechne den Mindestwurf“ drücken.";
+        const QString floats = " liegt außerhalb des Zahlenbereichs von etwa -3,4E+38 bis 3,4E+38.";
+        QTest::newRow("tiny radius")
+            << Steps([](Session& s) {
+                   s.vehicleAt("100");
+                   s.user.paste(txtRadius, "1E-35");
+                   s.user.click(cmdCalcMWTURN);
+               })
+            << "Überlauf: Die Querbeschleunigung „Aktuelle Geschwindigkeit“² / „Radius [m]“ = "
+               "100² / 1E-35" +
+                   floats + " Bitte einen größeren Radius eintragen.";
+        QTest::newRow("modifier of a tight curve")
+            << Steps([](Session& s) {
+                   s.vehicleAt("100");
+                   s.user.paste(txtRadius, "0,01");
+                   s.user.click(cmdCalcMWTURN);
+               })
+            << "Überlauf: Die Querbeschleunigung der Kurve (1000000 m/k²) − „Amax=“ (40)" + range +
+                   " Bitte in „Kurve“ einen größeren Radius oder eine kleinere g-Force wählen.";
+    }
+    void failureReports() {
+        QFETCH(Steps, steps);
+        QFETCH(QString, report);
         Session s(",");
-        s.user.replace(txtAFzg, "x");
-        QCOMPARE(s.user.failures().size(), std::size_t{1});
-        const Failure& f = s.user.failures().front();
-        QCOMPARE(f.kind(), FailureKind::InvalidNumber);
-        QVERIFY(f.message().starts_with("Ungültige Zahl"));
-        QVERIFY(f.message().find("„x“") != std::string::npos);
+        steps(s);
+        QVERIFY(s.user.failed());
+        QCOMPARE(QString::fromStdString(s.user.failures().back().message()), report);
     }
 
     void changesAreCollectedForTheView() {
