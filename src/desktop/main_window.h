@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "desktop/announcer.h"
 #include "window/failure_reporter.h"
 #include "window/form.h"
 
@@ -35,6 +36,7 @@ private:
     Form form_;
     FailureReporter& reporter_;
     std::array<QWidget*, kControlCount> widgets_{};
+    Announcer announcer_{*this};
 };
 
 // Shows a failure in a modal message box titled "Velorix".

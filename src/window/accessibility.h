@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velorix {
 
@@ -27,5 +28,20 @@ std::string accessibleName(Ctl control);
 
 // The control a label stands for, if any.
 std::optional<Ctl> buddyOf(Ctl label);
+
+// A value the window works out, spoken as it appears: its caption, the value, its unit. The
+// buttons that work it out speak it even when it comes out unchanged.
+struct SpokenResult {
+    Ctl result;
+    Ctl caption;
+    std::optional<Ctl> unit;
+    std::array<std::optional<Ctl>, 3> buttons;
+};
+
+// In the order a screen reader says them when one event brings several.
+extern const std::array<SpokenResult, 5> kSpokenResults;
+
+// What a screen reader says for a result with this value: nothing for a blank one.
+std::string spokenResult(const SpokenResult& row, std::string_view value);
 
 } // namespace velorix
