@@ -118,6 +118,8 @@ class Checks:
         self.expect(len(names) == len(set(names)) and set(names) == SPOKEN_NAMES,
                     f"spoken names: {sorted(names)}")
         try:
+            # Words and sentences, where a value has none: the angle field has no handler.
+            self.type_into("Überstrichener Winkel in einer Kampfrunde", "Gut. Ab 10")
             for field in self.fields():
                 self.boundaries(field)
             self.results()
@@ -162,11 +164,17 @@ class Checks:
             # One run of attributes over the whole value, whatever the offset.
             run = tuple(text.getAttributeRun(offset, False))[1:]
             self.expect(length == 0 or run == (0, length), f"{field.name}: run {run} at {offset}")
-        # The word at the end is the last one; the character there, none.
+        # At the end: the last word and sentence, and no character.
+        last = whole.split(" ")[-1]
         self.expect(text.getTextAtOffset(length, self.at.TEXT_BOUNDARY_WORD_START)
-                    == (whole, 0, length), f"{field.name}: word at the end of {whole!r}")
+                    == (last, length - len(last), length), f"{field.name}: last word of {whole!r}")
         self.expect(text.getTextAtOffset(length, self.at.TEXT_BOUNDARY_CHAR)
                     == ("", length, length), f"{field.name}: character at the end of {whole!r}")
+        if whole == "Gut. Ab 10":
+            self.expect(text.getTextAtOffset(10, self.at.TEXT_BOUNDARY_SENTENCE_START)
+                        == ("Ab 10", 5, 10), "the last sentence")
+            self.expect(text.getTextBeforeOffset(10, self.at.TEXT_BOUNDARY_WORD_START)
+                        == (" ", 7, 8), "the blank before the last word")
 
     def type_into(self, name, value):
         field = self.fields(name)[0]
