@@ -59,10 +59,12 @@ def outer(program):
         display = os.environ.get("VELORIX_TEST_DISPLAY")
         with open(display_file, "w") as report:
             fd = report.fileno()
+            # -noreset: the accessibility bus leaves the X server again at once, and a server
+            # that resets then turns Velorix away.
             xvfb = start(["Xvfb"] + ([f":{display}"] if display else []) +
-                         ["-displayfd", str(fd), "-screen", "0", "1280x1024x24", "-nolisten",
-                          "tcp"], pass_fds=(fd,), stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL)
+                         ["-displayfd", str(fd), "-screen", "0", "1280x1024x24", "-noreset",
+                          "-nolisten", "tcp"], pass_fds=(fd,), stdout=subprocess.DEVNULL,
+                         stderr=open(os.path.join(work, "xvfb.log"), "w"))
         try:
             number = wait_for("the X server", lambda: open(display_file).read().strip(), 20)
             env = dict(os.environ, DISPLAY=f":{number}", XDG_RUNTIME_DIR=work)
@@ -70,9 +72,12 @@ def outer(program):
             session = start(["dbus-run-session", "--", sys.executable, __file__, "--inside",
                              program], env=env)
             try:
-                return session.wait(timeout=240)
+                status = session.wait(timeout=50)
             finally:
                 stop(session)
+            if status != 0:
+                print(open(os.path.join(work, "xvfb.log")).read(), file=sys.stderr)
+            return status
         finally:
             stop(xvfb)
 
