@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/main_window.h"
 
+#include "desktop/accessible.h"
 #include "desktop/line_widget.h"
 #include "desktop/qt_text.h"
 #include "desktop/scale.h"
@@ -53,6 +54,7 @@ MainWindow::MainWindow(NumberFormat format, FailureReporter& reporter, QWidget* 
     : QWidget(parent)
     , form_(std::move(format))
     , reporter_(reporter) {
+    installAccessibleInterfaces();
     setWindowTitle(qt(kWindowTitle));
     resize(toPixels(kClientWidthTwips), toPixels(kClientHeightTwips));
     build();
@@ -71,7 +73,9 @@ void MainWindow::build() {
             w = new QGroupBox(text, parent);
             break;
         case Kind::Label: {
-            auto* label = new QLabel(text, parent);
+            // Its text comes with the first mirror, once it has the name its interface is
+            // chosen by.
+            auto* label = new QLabel(parent);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setWordWrap(row.wraps);
@@ -104,6 +108,12 @@ void MainWindow::build() {
     // Rows come topmost first: raising them from the last to the first leaves the first on top.
     for (const ControlSpec& row : kLayout | std::views::reverse) {
         widget(row.id)->raise();
+    }
+    // A group is named by its own title, not by the group it lies in.
+    for (const ControlSpec& row : kLayout) {
+        if (row.kind == Kind::Frame) {
+            widget(row.id)->setAccessibleName(qt(row.text));
+        }
     }
     for (const AccessibleName& row : kAccessibleNames) {
         widget(row.control)->setAccessibleName(qt(velorix::accessibleName(row.control)));
@@ -176,6 +186,7 @@ void MainWindow::mirror(Ctl c) {
         // Of a group only the selected option is a Tab stop; the arrow keys reach the others.
         option->setFocusPolicy(form_.selected(c) ? Qt::StrongFocus : Qt::ClickFocus);
     }
+    announcer_.mirrored(c);
 }
 
 void MessageBoxReporter::report(const Failure& failure) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "desktop/announcer.h"
 #include "window/failure_reporter.h"
 #include "window/form.h"
 
@@ -38,6 +39,7 @@ private:
     FailureReporter& reporter_;
     std::array<QWidget*, kControlCount> widgets_{};
     bool mirroring_ = false; // the view is writing the Form's text into a field
+    Announcer announcer_{*this};
 };
 
 // Loads the toolkit's German texts into the application; false when they are not installed.

@@ -74,4 +74,37 @@ std::string accessibleName(Ctl control) {
     return name;
 }
 
+const std::array<SpokenResult, 5> kSpokenResults = {{
+    {lblAmax, Label3, label4, {}},
+    {lblVmax, Label7, Label8, {}},
+    {lblMindestwurf, Frame8, {}, {cmdCalcMWBrake, cmdCalcMWTURN}},
+    {txtPHI, Label18, {}, {cmdTurn}},
+    {txtV, Frame5, Label9, {cmdBrake, cmdAccel, cmdTurn}},
+}};
+
+std::string spokenResult(const SpokenResult& row, std::string_view value) {
+    if (value.find_first_not_of(' ') == std::string_view::npos) {
+        return {};
+    }
+    std::string spoken;
+    // Captions are laid out with runs of blanks; a reader wants single ones.
+    const auto append = [&spoken](std::string_view words) {
+        for (const char c : words) {
+            if (c != ' ' || (!spoken.empty() && spoken.back() != ' ')) {
+                spoken += c;
+            }
+        }
+        if (!spoken.empty() && spoken.back() != ' ') {
+            spoken += ' ';
+        }
+    };
+    append(layoutRow(row.caption).text);
+    append(value);
+    if (row.unit) {
+        append(layoutRow(*row.unit).text);
+    }
+    spoken.pop_back();
+    return spoken;
+}
+
 } // namespace velorix

@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velorix {
 
@@ -24,5 +25,20 @@ extern const std::array<AccessibleName, kFocusCount> kAccessibleNames;
 
 // The spoken name of a control; empty for a control without a row.
 std::string accessibleName(Ctl control);
+
+// A value the window works out, spoken as it appears: its caption, the value, its unit. The
+// buttons that work it out speak it even when it comes out unchanged.
+struct SpokenResult {
+    Ctl result;
+    Ctl caption;
+    std::optional<Ctl> unit;
+    std::array<std::optional<Ctl>, 3> buttons;
+};
+
+// In the order a screen reader says them when one event brings several.
+extern const std::array<SpokenResult, 5> kSpokenResults;
+
+// What a screen reader says for a result with this value: nothing for a blank one.
+std::string spokenResult(const SpokenResult& row, std::string_view value);
 
 } // namespace velorix

@@ -1,0 +1,248 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Velorix as a screen reader meets it: over the real AT-SPI bus, under Xvfb.
+
+    tst_screen_reader.py VELORIX
+
+Runs Velorix with Qt's accessibility on in a private X server and D-Bus session, and checks
+through pyatspi that every text field answers every boundary query at every offset within a
+second, that each control the focus reaches is spoken with its full, distinct name, and that
+each result can be read, and is announced, after it changes. Every wait is bounded; every
+process started is ended. VELORIX_TEST_DISPLAY picks the X display; by default Xvfb finds one.
+"""
+import ctypes, os, signal, subprocess, sys, tempfile, time
+
+SPOKEN_NAMES = {
+    "Beschleunigung des Fahrzeugs A= m/k²", "Höchstgeschwindigkeit des Fahrzeugs V= m/k",
+    "Aktuelle Geschwindigkeit m/k", "Bremsen Verzögern um: m/k",
+    "Berechne den Mindestwurf Bremsen", "Bremsen Erfolge", "BRAKE!", "Beschleunigen Erfolge",
+    "ACCELERATE!", "Radius [m]", "Kurve Radius [m]", "g-Force", "Kurve g-Force",
+    "Kurve g-Force m/k²", "Berechne den Mindestwurf Kurve", "Kurve Erfolge", "TURN!",
+    "Überstrichener Winkel in einer Kampfrunde",
+}
+GROUPS = {
+    "Beschleunigung des Fahrzeugs", "Höchstgeschwindigkeit des Fahrzeugs",
+    "Aktuelle Geschwindigkeit", "Erforderlicher Mindestwurf", "Kurve", "Aktion", "Bremsen",
+    "Beschleunigen",
+}
+
+
+def start(command, **kwargs):
+    # PR_SET_PDEATHSIG: no child outlives a test that is killed.
+    return subprocess.Popen(command, start_new_session=True, stdin=subprocess.DEVNULL,
+                            preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM),
+                            **kwargs)
+
+
+def stop(process):
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGTERM)
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+
+
+def wait_for(what, probe, seconds=5):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.05)
+    raise AssertionError(f"gave up waiting for {what}")
+
+
+def outer(program):
+    with tempfile.TemporaryDirectory() as work:
+        display_file = os.path.join(work, "display")
+        display = os.environ.get("VELORIX_TEST_DISPLAY")
+        with open(display_file, "w") as report:
+            fd = report.fileno()
+            # -noreset: the accessibility bus leaves the X server again at once, and a server
+            # that resets then turns Velorix away.
+            xvfb = start(["Xvfb"] + ([f":{display}"] if display else []) +
+                         ["-displayfd", str(fd), "-screen", "0", "1280x1024x24", "-noreset",
+                          "-nolisten", "tcp"], pass_fds=(fd,), stdout=subprocess.DEVNULL,
+                         stderr=open(os.path.join(work, "xvfb.log"), "w"))
+        try:
+            number = wait_for("the X server", lambda: open(display_file).read().strip(), 20)
+            env = dict(os.environ, DISPLAY=f":{number}", XDG_RUNTIME_DIR=work)
+            env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+            session = start(["dbus-run-session", "--", sys.executable, __file__, "--inside",
+                             program], env=env)
+            try:
+                status = session.wait(timeout=50)
+            finally:
+                stop(session)
+            if status != 0:
+                print(open(os.path.join(work, "xvfb.log")).read(), file=sys.stderr)
+            return status
+        finally:
+            stop(xvfb)
+
+
+def inside(program):
+    import pyatspi as at
+    # A query without an answer within a second fails instead of hanging.
+    at.setTimeout(1000, 20000)
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    app = start([program], env=env)
+    try:
+        def find():
+            if app.poll() is not None:
+                raise AssertionError(f"Velorix ended with status {app.returncode}")
+            desktop = at.Registry.getDesktop(0)
+            return next((a for a in desktop if a is not None and a.get_process_id() == app.pid
+                         and a.childCount > 0), None)
+        Checks(at, wait_for("Velorix on the bus", find, 20)).run()
+        if app.poll() is not None:
+            raise AssertionError(f"Velorix ended with status {app.returncode}")
+        print("PASS: every query answered, every name spoken, every result heard")
+        return 0
+    finally:
+        stop(app)
+
+
+class Checks:
+    def __init__(self, at, app):
+        self.at, self.top, self.failures = at, app[0], []
+        self.objects = at.findAllDescendants(self.top, lambda o: True)
+
+    def expect(self, condition, message):
+        if not condition:
+            self.failures.append(message)
+
+    def run(self):
+        self.expect((self.top.getRole(), self.top.name) == (self.at.ROLE_FRAME, "Velorix"),
+                    f"the window is a {self.top.getRoleName()} named {self.top.name!r}")
+        panels = {o.name for o in self.objects if o.getRole() == self.at.ROLE_PANEL}
+        self.expect(panels == GROUPS, f"groups are named {sorted(panels)}")
+        focusable = [o for o in self.objects if o.getState().contains(self.at.STATE_FOCUSABLE)]
+        names = [self.spoken(o) for o in focusable]
+        self.expect(len(names) == len(set(names)) and set(names) == SPOKEN_NAMES,
+                    f"spoken names: {sorted(names)}")
+        try:
+            # Words and sentences, where a value has none: the angle field has no handler.
+            self.type_into("Überstrichener Winkel in einer Kampfrunde", "Gut. Ab 10")
+            for field in self.fields():
+                self.boundaries(field)
+            self.results()
+        finally:
+            if self.failures:
+                raise AssertionError("\n".join(self.failures))
+
+    def spoken(self, obj):
+        # As a reader does it: the labels first, but not a group the control lies in.
+        for relation in obj.getRelationSet():
+            if relation.getRelationType() == self.at.RELATION_LABELLED_BY:
+                labels = [relation.getTarget(i) for i in range(relation.getNTargets())]
+                labels = [label.name for label in labels
+                          if not self.at.findAncestor(obj, lambda a: a == label)]
+                if labels:
+                    return " ".join(labels)
+        return obj.name
+
+    def fields(self, name=None):
+        found = [o for o in self.objects if o.getRole() in (self.at.ROLE_TEXT, self.at.ROLE_ENTRY)
+                 and name in (None, o.name)]
+        assert name is None or len(found) == 1, f"{len(found)} fields named {name!r}"
+        return found
+
+    def boundaries(self, field):
+        text = field.queryText()
+        whole, length = text.getText(0, -1), text.characterCount
+        for offset in range(length + 1):
+            for boundary in range(7):  # character, word and sentence start and end, line
+                for way in (text.getTextBeforeOffset, text.getTextAtOffset,
+                            text.getTextAfterOffset):
+                    what = f"{field.name} {whole!r}: {way.__name__}({offset}, {boundary})"
+                    began = time.monotonic()
+                    try:
+                        piece, start, end = way(offset, boundary)
+                    except Exception as error:  # no answer: the program hangs, stop here
+                        self.failures.append(f"{what}: {error}")
+                        raise AssertionError("\n".join(self.failures)) from None
+                    self.expect(time.monotonic() - began < 1.0, f"{what} was slow")
+                    self.expect(0 <= start <= end <= length and piece == whole[start:end],
+                                f"{what} gave {(piece, start, end)}")
+            # One run of attributes over the whole value, whatever the offset.
+            run = tuple(text.getAttributeRun(offset, False))[1:]
+            self.expect(length == 0 or run == (0, length), f"{field.name}: run {run} at {offset}")
+        # At the end: the last word and sentence, and no character.
+        last = whole.split(" ")[-1]
+        self.expect(text.getTextAtOffset(length, self.at.TEXT_BOUNDARY_WORD_START)
+                    == (last, length - len(last), length), f"{field.name}: last word of {whole!r}")
+        self.expect(text.getTextAtOffset(length, self.at.TEXT_BOUNDARY_CHAR)
+                    == ("", length, length), f"{field.name}: character at the end of {whole!r}")
+        if whole == "Gut. Ab 10":
+            self.expect(text.getTextAtOffset(10, self.at.TEXT_BOUNDARY_SENTENCE_START)
+                        == ("Ab 10", 5, 10), "the last sentence")
+            self.expect(text.getTextBeforeOffset(10, self.at.TEXT_BOUNDARY_WORD_START)
+                        == (" ", 7, 8), "the blank before the last word")
+
+    def type_into(self, name, value):
+        field = self.fields(name)[0]
+        field.queryEditableText().setTextContents(value)
+        wait_for(f"{value!r} in {name}", lambda: field.queryText().getText(0, -1) == value)
+        return field
+
+    def press(self, name):
+        button = next(o for o in self.objects if o.name == name
+                      and o.getRole() == self.at.ROLE_PUSH_BUTTON)
+        wait_for(f"{name} enabled", lambda: button.getState().contains(self.at.STATE_ENABLED))
+        button.queryAction().doAction(0)
+
+    def hear(self, expected):
+        """`expected`: the words, or a function that makes them from what the fields show."""
+        words = expected if callable(expected) else lambda: expected
+
+        def said():
+            return next((o.name for o in self.top if o.getRole() == self.at.ROLE_NOTIFICATION), None)
+        try:
+            wait_for(repr(expected), lambda: said() == words())
+        except AssertionError:
+            self.failures.append(f"announced {said()!r}, not {words()!r}")
+
+    def results(self):
+        # A blank result is named by its own blank text, not by its group, and labelled by the
+        # caption before it.
+        caption = "max. sichere Bremsbeschleunigung:  Amax="
+        amax = [o for o in self.objects if o.getRole() == self.at.ROLE_LABEL
+                and o.name != caption and self.spoken(o) == caption]
+        self.expect([o.name for o in amax] == [""], f"the blank Amax label: {amax}")
+        # Text set through the bus reaches the rules: ratings 12 and 15 give 48 and 22.
+        self.type_into("Beschleunigung des Fahrzeugs A= m/k²", "12")
+        self.hear("max. sichere Bremsbeschleunigung: Amax= 48 m/k²")
+        self.expect(amax[0].name == "48", f"Amax reads {amax[0].name!r}")
+        self.type_into("Höchstgeschwindigkeit des Fahrzeugs V= m/k", "15")
+        self.hear("max. Geschwindigkeit: Vmax= 22 m/k")
+        # Braking 5 from 20 leaves 15, heard though the focus stays where it was.
+        speed = self.type_into("Aktuelle Geschwindigkeit m/k", "20").queryText()
+        self.type_into("Bremsen Verzögern um: m/k", "5")
+        self.press("Berechne den Mindestwurf Bremsen")
+        self.hear("Erforderlicher Mindestwurf +0")
+        self.type_into("Bremsen Erfolge", "2")
+        self.press("BRAKE!")
+        self.hear("Aktuelle Geschwindigkeit 15 m/k")
+        # Accelerating by no successes leaves 15, which is said again all the same.
+        self.press("Berechne den Mindestwurf Bremsen")
+        self.hear("Erforderlicher Mindestwurf +0")
+        self.press("ACCELERATE!")
+        self.hear("Aktuelle Geschwindigkeit 15 m/k")
+        # A turn brings an angle and a speed, said together as the fields show them.
+        self.press("Berechne den Mindestwurf Kurve")
+        self.hear("Erforderlicher Mindestwurf +0")
+        self.type_into("Kurve Erfolge", "1")
+        self.press("TURN!")
+        angle = self.fields("Überstrichener Winkel in einer Kampfrunde")[0].queryText()
+        self.hear(lambda: f"Überstrichener Winkel in einer Kampfrunde {angle.getText(0, -1)}, "
+                  f"Aktuelle Geschwindigkeit {speed.getText(0, -1)} m/k")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "--inside":
+        sys.exit(inside(sys.argv[2]))
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    sys.exit(outer(sys.argv[1]))
