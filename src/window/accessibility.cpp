@@ -22,7 +22,8 @@ constexpr bool readsOnlyCaptions(const std::array<AccessibleName, 18>& rows) {
                 return false;
             }
         }
-        if (row.label && std::ranges::find(row.parts, row.label) == row.parts.end()) {
+        if (row.label &&
+            std::find(row.parts.begin(), row.parts.end(), row.label) == row.parts.end()) {
             return false;
         }
     }
@@ -58,7 +59,9 @@ static_assert(readsOnlyCaptions(kNames), "names read static captions, and a budd
 const std::array<AccessibleName, 18> kAccessibleNames = kNames;
 
 std::string accessibleName(Ctl control) {
-    const auto row = std::ranges::find(kAccessibleNames, control, &AccessibleName::control);
+    const auto row =
+        std::find_if(kAccessibleNames.begin(), kAccessibleNames.end(),
+                     [control](const AccessibleName& r) { return r.control == control; });
     if (row == kAccessibleNames.end()) {
         return {};
     }
@@ -76,8 +79,8 @@ std::string accessibleName(Ctl control) {
 }
 
 std::optional<Ctl> buddyOf(Ctl label) {
-    const auto row =
-        std::ranges::find(kAccessibleNames, std::optional(label), &AccessibleName::label);
+    const auto row = std::find_if(kAccessibleNames.begin(), kAccessibleNames.end(),
+                                  [label](const AccessibleName& r) { return r.label == label; });
     if (row == kAccessibleNames.end()) {
         return std::nullopt;
     }

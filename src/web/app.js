@@ -1,0 +1,199 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The browser view of the window: builds the page from the layout table that the compiled
+// window behaviour hands over, forwards the user's edits and clicks to it and mirrors what
+// changed. No rule lives here; every number is read, computed and written by the C++ side.
+'use strict';
+
+(async () => {
+  const wasm = await createVelorix();
+  const text = (i) => wasm.UTF8ToString(wasm._velorix_text(i));
+  const edit = (i, value) => wasm.ccall('velorix_edit', 'number', ['number', 'string'], [i, value]);
+  const layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
+  const rows = layout.controls;
+  const root = document.querySelector('.window');
+  const dialog = document.querySelector('.report');
+  const svgNS = 'http://www.w3.org/2000/svg';
+
+  // The decimal separator of the browser's language, as the desktop takes the system's.
+  const decimal = new Intl.NumberFormat(navigator.language).formatToParts(1.5)
+    .find((part) => part.type === 'decimal')?.value ?? '.';
+
+  // One scale for the whole window: 15 twips per pixel, or fewer in quarter steps until every
+  // caption fits whole in the default sans-serif font.
+  const fontSize = parseFloat(getComputedStyle(root).fontSize);
+  const line = Math.ceil(fontSize * 1.2);
+  const pen = document.createElement('canvas').getContext('2d');
+  pen.font = `${fontSize}px sans-serif`;
+  const width = (s) => Math.ceil(pen.measureText(s).width);
+  const wrappedHeight = (s, room) => {
+    let lines = 1;
+    let used = '';
+    for (const word of s.split(' ')) {
+      const next = used ? `${used} ${word}` : word;
+      if (used && width(next) > room) {
+        lines += 1;
+        used = word;
+      } else {
+        used = next;
+      }
+    }
+    return lines * line;
+  };
+  const need = (row, caption) => {
+    switch (row.kind) {
+      case 'label': return [width(caption), line];
+      case 'text': return [width(caption) + 6, line + 2];
+      case 'button': return [width(caption) + 12, line + 2];
+      case 'frame': return [width(caption) + 12, line];
+      case 'option': return [13, 13];
+      default: return [0, 0];
+    }
+  };
+  const fits = (tpp) => rows.every((row) => {
+    const w = Math.round(row.place[2] / tpp);
+    const h = Math.round(row.place[3] / tpp);
+    if (row.wraps) return wrappedHeight(row.text, w) <= h;
+    const [nw, nh] = need(row, row.text);
+    return nw <= w && nh <= h;
+  });
+
+  const loaded = wasm.ccall('velorix_start', 'number', ['string'], [decimal]);
+  if (loaded < 0) throw new Error('Velorix: kein Fenster');
+  let tpp = 15;
+  while (tpp > 4 && !fits(tpp)) tpp -= 0.25;
+  const px = (twips) => Math.round(twips / tpp);
+
+  document.title = layout.title;
+  root.style.width = `${px(layout.width)}px`;
+  root.style.height = `${px(layout.height)}px`;
+  root.style.setProperty('--line', `${line}px`);
+  root.dataset.twipsPerPixel = tpp;
+
+  // The controls, each one element named by its row, stacked within its group so that the
+  // table's first row lies on top.
+  const els = [];
+  const legends = [];
+  const tabs = new Map(layout.focus.map((c, n) => [c, n + 1]));
+  rows.forEach((row, i) => {
+    const group = row.parent < 0 ? root : els[row.parent];
+    let el;
+    if (row.kind === 'line') {
+      let svg = group.querySelector(':scope > svg');
+      if (!svg) {
+        svg = document.createElementNS(svgNS, 'svg');
+        svg.setAttribute('aria-hidden', 'true');
+        svg.style.zIndex = rows.length - i;
+        group.append(svg);
+      }
+      el = document.createElementNS(svgNS, 'line');
+      const [x1, y1, x2, y2] = row.place.map(px);
+      Object.entries({ x1, y1, x2, y2 }).forEach(([k, v]) => el.setAttribute(k, v + 0.5));
+      el.id = row.name;
+      svg.append(el);
+      els.push(el);
+      return;
+    }
+    if (row.kind === 'frame') {
+      el = document.createElement('fieldset');
+      const box = document.createElement('div');
+      box.className = 'box';
+      legends[i] = document.createElement('legend');
+      el.append(box, legends[i]);
+    } else if (row.kind === 'label') {
+      el = document.createElement('div');
+      el.className = row.wraps ? 'label wraps' : 'label';
+      // Only result labels ever change their caption, and a screen reader reads each change.
+      el.setAttribute('aria-live', 'polite');
+    } else if (row.kind === 'button') {
+      el = document.createElement('button');
+      el.type = 'button';
+    } else {
+      el = document.createElement('input');
+      el.type = row.kind === 'text' ? 'text' : 'radio';
+      if (row.kind === 'option') el.name = 'options';
+      el.autocomplete = 'off';
+      el.spellcheck = false;
+    }
+    el.id = row.name;
+    const [left, top, w, h] = row.place.map(px);
+    Object.assign(el.style, { left: `${left}px`, top: `${top}px`, width: `${w}px`, height: `${h}px` });
+    el.style.zIndex = rows.length - i;
+    if (tabs.has(i)) el.tabIndex = tabs.get(i);
+    if (row.spoken) el.setAttribute('aria-label', row.spoken);
+    group.append(el);
+    els.push(el);
+  });
+
+  const mirror = (i) => {
+    const el = els[i];
+    const flags = wasm._velorix_flags(i);
+    const caption = text(i);
+    switch (rows[i].kind) {
+      case 'text':
+        el.disabled = !(flags & 1);
+        // Only a real rewrite moves the caret, and then to the end of the new text.
+        if (el.value !== caption) {
+          el.value = caption;
+          if (el === document.activeElement) el.setSelectionRange(caption.length, caption.length);
+        }
+        break;
+      case 'button':
+        el.disabled = !(flags & 1);
+        el.textContent = caption;
+        break;
+      case 'option':
+        el.disabled = !(flags & 1);
+        el.checked = (flags & 2) !== 0;
+        // Of the group only the selected option is a Tab stop; the arrow keys reach the other.
+        el.tabIndex = el.checked ? tabs.get(i) : -1;
+        break;
+      case 'label':
+        if (el.textContent !== caption) el.textContent = caption;
+        break;
+      case 'frame':
+        legends[i].textContent = caption;
+        break;
+      default:
+    }
+  };
+
+  // One report per user event, in a modal dialog; closing it puts focus and caret back.
+  const report = () => {
+    const back = document.activeElement;
+    const caret = back instanceof HTMLInputElement && back.type === 'text'
+      ? [back.selectionStart, back.selectionEnd] : null;
+    dialog.querySelector('.message').textContent = wasm.UTF8ToString(wasm._velorix_failure());
+    dialog.addEventListener('close', () => {
+      if (back instanceof HTMLElement) back.focus();
+      if (caret) back.setSelectionRange(caret[0], caret[1]);
+    }, { once: true });
+    dialog.showModal();
+    dialog.querySelector('.ok').focus();
+  };
+
+  const deliver = (failed) => {
+    for (let i = 0; i < rows.length; i += 1) {
+      if (wasm._velorix_changed(i)) mirror(i);
+    }
+    if (failed > 0) report();
+  };
+
+  rows.forEach((row, i) => {
+    const el = els[i];
+    if (row.kind === 'text') {
+      // The input event is the user's own change: the program's writes raise none.
+      el.addEventListener('input', () => deliver(edit(i, el.value)));
+    } else if (row.kind === 'button' || row.kind === 'option') {
+      el.addEventListener('click', () => deliver(wasm._velorix_click(i)));
+    }
+  });
+
+  els[layout.focus[0]].focus();
+  deliver(loaded);
+  document.documentElement.dataset.state = 'ready';
+  performance.mark('velorix-ready');
+
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+})();
