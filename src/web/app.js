@@ -49,12 +49,13 @@
       default: return [0, 0];
     }
   };
-  const fits = (tpp) => rows.every((row) => {
+  // What a caption needs does not depend on the scale, except where it wraps.
+  const needs = rows.map((row) => need(row, row.text));
+  const fits = (tpp) => rows.every((row, i) => {
     const w = Math.round(row.place[2] / tpp);
     const h = Math.round(row.place[3] / tpp);
     if (row.wraps) return wrappedHeight(row.text, w) <= h;
-    const [nw, nh] = need(row, row.text);
-    return nw <= w && nh <= h;
+    return needs[i][0] <= w && needs[i][1] <= h;
   });
 
   const loaded = wasm.ccall('velorix_start', 'number', ['string'], [decimal]);
