@@ -5,25 +5,32 @@
 'use strict';
 
 (async () => {
-  const wasm = await createVelorix();
+  // The module compiled by the page's first script, instantiated with what the glue needs.
+  const early = self.velorixEarly;
+  const loading = createVelorix({
+    instantiateWasm(imports, receive) {
+      early.module.then((module) => WebAssembly.instantiate(module, imports)
+        .then((instance) => receive(instance, module)));
+      return {};
+    },
+  });
+  const { decimal } = early;
+  const root = document.querySelector('.window');
+  const fontSize = parseFloat(getComputedStyle(root).fontSize);
+  const pen = document.createElement('canvas').getContext('2d');
+  pen.font = `${fontSize}px sans-serif`;
+
+  const wasm = await loading;
   const text = (i) => wasm.UTF8ToString(wasm._velorix_text(i));
   const edit = (i, value) => wasm.ccall('velorix_edit', 'number', ['number', 'string'], [i, value]);
   const layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
   const rows = layout.controls;
-  const root = document.querySelector('.window');
   const dialog = document.querySelector('.report');
   const svgNS = 'http://www.w3.org/2000/svg';
 
-  // The decimal separator of the browser's language, as the desktop takes the system's.
-  const decimal = new Intl.NumberFormat(navigator.language).formatToParts(1.5)
-    .find((part) => part.type === 'decimal')?.value ?? '.';
-
   // One scale for the whole window: 15 twips per pixel, or fewer in quarter steps until every
   // caption fits whole in the default sans-serif font.
-  const fontSize = parseFloat(getComputedStyle(root).fontSize);
   const line = Math.ceil(fontSize * 1.2);
-  const pen = document.createElement('canvas').getContext('2d');
-  pen.font = `${fontSize}px sans-serif`;
   const width = (s) => Math.ceil(pen.measureText(s).width);
   const wrappedHeight = (s, room) => {
     let lines = 1;

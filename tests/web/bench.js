@@ -5,6 +5,7 @@
 //   node bench.js [LOADS]
 'use strict';
 const fs = require('node:fs');
+const os = require('node:os');
 const path = require('node:path');
 const zlib = require('node:zlib');
 const { serve, launch, open, site } = require('./harness');
@@ -29,18 +30,32 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
     console.log(`page: ${files.length} files, ${(plain / 1024).toFixed(1)} KB, `
       + `${(packed / 1024).toFixed(1)} KB gzip-compressed (limit 100 KB)`);
 
-    // Cold loads: a fresh context each time, so neither cache nor service worker helps.
-    const ready = [];
+    // Cold loads: a fresh context each time, so neither cache nor service worker helps. For
+    // comparison, alternately, a bare page that is ready as soon as its one script runs.
+    const bareFolder = fs.mkdtempSync(path.join(os.tmpdir(), 'velorix-bare-'));
+    fs.writeFileSync(path.join(bareFolder, 'index.html'), '<!DOCTYPE html><title>bare</title>'
+      + '<script>document.documentElement.dataset.state="ready";performance.mark("velorix-ready")'
+      + '</script>');
+    const bare = await serve(Number(process.env.VELORIX_BENCH_PORT || 8110) + 1, bareFolder);
+    const ready = { velorix: [], bare: [] };
     for (let n = 0; n < loads; n += 1) {
-      const cold = await browser.newContext({ locale: 'de-DE' });
-      const p = await cold.newPage();
-      await p.goto(server.url);
-      await p.waitForFunction(() => document.documentElement.dataset.state === 'ready');
-      ready.push(await p.evaluate(() => performance.getEntriesByName('velorix-ready')[0].startTime));
-      await cold.close();
+      for (const [name, url] of [['velorix', server.url], ['bare', bare.url]]) {
+        const cold = await browser.newContext({ locale: 'de-DE' });
+        const p = await cold.newPage();
+        await p.goto(url);
+        await p.waitForFunction(() => document.documentElement.dataset.state === 'ready');
+        ready[name].push(await p.evaluate(
+          () => performance.getEntriesByName('velorix-ready')[0].startTime));
+        await cold.close();
+      }
     }
-    console.log(`ready after navigation: median ${median(ready).toFixed(1)} ms of ${loads} cold loads `
-      + `(min ${Math.min(...ready).toFixed(1)}, max ${Math.max(...ready).toFixed(1)}; limit 150 ms)`);
+    await bare.stop();
+    fs.rmSync(bareFolder, { recursive: true });
+    for (const [name, times] of Object.entries(ready)) {
+      console.log(`${name} page ready after navigation: median ${median(times).toFixed(1)} ms of `
+        + `${loads} cold loads (min ${Math.min(...times).toFixed(1)}, max `
+        + `${Math.max(...times).toFixed(1)})${name === 'velorix' ? '; limit 150 ms' : ''}`);
+    }
 
     // One keystroke of the longest chain: the g-force field and its m/k² twin rewrite each other.
     const warm = await open(browser, server.url, 'de-DE');

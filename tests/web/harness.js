@@ -8,10 +8,11 @@ const { chromium } = require('playwright-core');
 
 const site = process.env.VELORIX_SITE || path.join(__dirname, '../../build-web/site');
 
-// python3's http.server, started and stopped by the caller; resolves once it answers.
-async function serve(port) {
+// python3's http.server on the folder, started and stopped by the caller; resolves once it
+// answers.
+async function serve(port, folder = site) {
   const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1'], {
-    cwd: site, stdio: 'ignore',
+    cwd: folder, stdio: 'ignore',
   });
   const url = `http://127.0.0.1:${port}/`;
   for (let tries = 0; tries < 100; tries += 1) {
