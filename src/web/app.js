@@ -22,7 +22,17 @@
 
   const wasm = await loading;
   const text = (i) => wasm.UTF8ToString(wasm._velorix_text(i));
-  const edit = (i, value) => wasm.ccall('velorix_edit', 'number', ['number', 'string'], [i, value]);
+  // A text goes in on the heap, not the small stack, however long a pasted text is.
+  const withText = (value, call) => {
+    const size = wasm.lengthBytesUTF8(value) + 1;
+    const at = wasm._malloc(size);
+    if (!at) return -1;
+    wasm.stringToUTF8(value, at, size);
+    const result = call(at);
+    wasm._free(at);
+    return result;
+  };
+  const edit = (i, value) => withText(value, (at) => wasm._velorix_edit(i, at));
   const layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
@@ -65,7 +75,7 @@
     return needs[i][0] <= w && needs[i][1] <= h;
   });
 
-  const loaded = wasm.ccall('velorix_start', 'number', ['string'], [decimal]);
+  const loaded = withText(decimal, (at) => wasm._velorix_start(at));
   if (loaded < 0) throw new Error('Velorix: kein Fenster');
   let tpp = 15;
   while (tpp > 4 && !fits(tpp)) tpp -= 0.25;
