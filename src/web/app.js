@@ -85,6 +85,8 @@
   root.style.width = `${px(layout.width)}px`;
   root.style.height = `${px(layout.height)}px`;
   root.style.setProperty('--line', `${line}px`);
+  // A phone shows the whole window at first, as wide as the screen; the reader may zoom in.
+  document.querySelector('meta[name=viewport]').content = `width=${px(layout.width)}`;
   root.dataset.twipsPerPixel = tpp;
 
   // The controls, each one element named by its row, stacked within its group so that the
