@@ -191,12 +191,37 @@
     dialog.querySelector('.ok').focus();
   };
 
+  // Focus moves round the window's focus order to the next control that Tab reaches now:
+  // enabled, and of the options only the selected one.
+  const focusAfter = (el, step) => {
+    const order = layout.focus.map((i) => els[i]);
+    const at = order.indexOf(el);
+    const from = at >= 0 ? at : (step > 0 ? -1 : order.length);
+    for (let n = 1; n <= order.length; n += 1) {
+      const next = order[(((from + step * n) % order.length) + order.length) % order.length];
+      if (!next.disabled && next.tabIndex > 0) {
+        next.focus();
+        return;
+      }
+    }
+  };
+
   const deliver = (failed) => {
+    const focused = document.activeElement;
     for (let i = 0; i < rows.length; i += 1) {
       if (wasm._velorix_changed(i)) mirror(i);
     }
+    // A control that disables itself hands the focus on, as on the desktop.
+    if (focused?.disabled) focusAfter(focused, 1);
     if (failed > 0) report();
   };
+
+  // Tab and Shift+Tab go round the window's focus order and never leave it.
+  root.addEventListener('keydown', (event) => {
+    if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey) return;
+    event.preventDefault();
+    focusAfter(event.target, event.shiftKey ? -1 : 1);
+  });
 
   rows.forEach((row, i) => {
     const el = els[i];

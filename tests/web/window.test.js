@@ -72,6 +72,9 @@ for (const [locale, sep] of [['de-DE', ','], ['en-US', '.']]) {
     assert.equal((await state(page, 'cmdBrake')).enabled, true);
     await page.click('#cmdBrake');
     assert.equal((await state(page, 'txtV')).text, '40');
+    // "BRAKE!" disabled itself and handed the focus on.
+    assert.deepEqual([(await state(page, 'cmdBrake')).enabled,
+      await page.evaluate(() => document.activeElement.id)], [false, 'cmdAccel']);
 
     await typeInto(page, 'txtV', '100');
     await typeInto(page, 'txtRadius', '70');
@@ -116,13 +119,17 @@ test('a failure is reported once, and focus and caret return to the field', asyn
 test('focus order, one Tab stop for the options, arrow keys between them', async () => {
   const page = await open(browser, server.url, 'en-US');
   const order = [];
-  for (let n = 0; n < 13; n += 1) {
+  for (let n = 0; n < 14; n += 1) {
     order.push(await page.evaluate(() => document.activeElement.id));
     await page.keyboard.press('Tab');
   }
   assert.deepEqual(order, ['txtAFzg', 'txtVFzg', 'txtV', 'txtErfolgeBeschl', 'txtBremsDiff',
     'cmdAccel', 'optRadius', 'txtRadius', 'cmdCalcMWBrake', 'txtErfolgeBrems', 'cmdCalcMWTURN',
-    'txtErfolgeKurve', 'txtPHI']);
+    'txtErfolgeKurve', 'txtPHI', 'txtAFzg']);
+  // The last Tab went on to txtVFzg; back twice is round to the end.
+  await page.keyboard.press('Shift+Tab');
+  await page.keyboard.press('Shift+Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'txtPHI');
   await page.focus('#optRadius');
   await page.keyboard.press('ArrowDown');
   assert.deepEqual(await page.evaluate(() => [document.activeElement.id, optGForce.checked,
