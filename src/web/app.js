@@ -216,6 +216,19 @@
     if (failed > 0) report();
   };
 
+  // A press on a label, a group, a disabled control or the empty page leaves the focus where it
+  // is, as on the desktop; only an enabled field, button or option takes it.
+  root.addEventListener('mousedown', (event) => {
+    const target = event.target.closest('input, button');
+    if (!target || target.disabled) event.preventDefault();
+  });
+  root.addEventListener('focusout', (event) => {
+    const left = event.target;
+    setTimeout(() => {
+      if (document.activeElement === document.body && !dialog.open && !left.disabled) left.focus();
+    });
+  });
+
   // Tab and Shift+Tab go round the window's focus order and never leave it.
   root.addEventListener('keydown', (event) => {
     if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey) return;
