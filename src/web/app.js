@@ -107,7 +107,7 @@
       }
       el = document.createElementNS(svgNS, 'line');
       const [x1, y1, x2, y2] = row.place.map(px);
-      Object.entries({ x1, y1, x2, y2 }).forEach(([k, v]) => el.setAttribute(k, v + 0.5));
+      Object.entries({ x1, y1, x2, y2 }).forEach(([k, v]) => el.setAttribute(k, v));
       el.id = row.name;
       svg.append(el);
       els.push(el);
