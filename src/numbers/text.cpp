@@ -8,6 +8,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <fast_float/fast_float.h>
+#include <fmt/compile.h>
+#include <fmt/format.h>
 #include <system_error>
 
 namespace velorix {
@@ -31,7 +34,7 @@ bool isDigit(char c) {
     throw Failure(FailureKind::InvalidNumber, "der Text ist keine Zahl");
 }
 
-// A text that passed the grammar, rewritten in the form std::from_chars reads: "-", digits,
+// A text that passed the grammar, rewritten in the form the float reader takes: "-", digits,
 // ".", "e" and the exponent, nothing else. It also keeps a rough decimal order of magnitude, so
 // that an out-of-range result can be told apart as overflow or underflow, and the digits with
 // the place of the decimal point among them, for reading exactly as an integer.
@@ -138,17 +141,17 @@ Real realFromText(std::string_view text, const NumberFormat& format) {
     Real value = 0;
     const char* begin = scanned.plain.data();
     const char* end = begin + scanned.plain.size();
-    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range) {
-        if (scanned.magnitude > 0) {
-            throw Failure(FailureKind::Overflow,
-                          "„" + std::string(text) + "“ liegt außerhalb des Zahlenbereichs");
-        }
-        // Too small for even the smallest subnormal: it rounds to zero.
-        return scanned.plain.front() == '-' ? -0.0f : 0.0f;
-    }
+    // fast_float reports no range errors: a text beyond the float range reads as infinity, and
+    // one too small for even the smallest subnormal as a signed zero. The plain text never
+    // spells "inf", so an infinite value is overflow.
+    const auto [ptr, ec] =
+        fast_float::from_chars(begin, end, value, fast_float::chars_format::general);
     if (ec != std::errc() || ptr != end) {
         notANumber(text);
+    }
+    if (std::isinf(value)) {
+        throw Failure(FailureKind::Overflow,
+                      "„" + std::string(text) + "“ liegt außerhalb des Zahlenbereichs");
     }
     return value;
 }
@@ -215,9 +218,10 @@ std::string realToText(Real value, const NumberFormat& format) {
     }
     // "d.dddddde±XX": the exact binary value rounded to 7 significant digits.
     std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                      static_cast<double>(value), std::chars_format::scientific, 6);
-    const std::string_view sci(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    const auto end = fmt::format_to_n(buffer.data(), buffer.size(), FMT_COMPILE("{:.6e}"),
+                                      static_cast<double>(value))
+                         .out;
+    const std::string_view sci(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 
     const bool negative = sci.front() == '-';
     const std::size_t mantissaStart = negative ? 1 : 0;

@@ -22,7 +22,8 @@ constexpr bool readsOnlyCaptions(const std::array<AccessibleName, kFocusCount>& 
                 return false;
             }
         }
-        if (row.label && std::ranges::find(row.parts, row.label) == row.parts.end()) {
+        if (row.label &&
+            std::find(row.parts.begin(), row.parts.end(), row.label) == row.parts.end()) {
             return false;
         }
     }
@@ -57,7 +58,9 @@ static_assert(readsOnlyCaptions(kAccessibleNames),
               "names read static captions, and a buddy is one of them");
 
 std::string accessibleName(Ctl control) {
-    const auto row = std::ranges::find(kAccessibleNames, control, &AccessibleName::control);
+    const auto row =
+        std::find_if(kAccessibleNames.begin(), kAccessibleNames.end(),
+                     [control](const AccessibleName& r) { return r.control == control; });
     if (row == kAccessibleNames.end()) {
         return {};
     }

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page's way into the window's behaviour: plain C functions over one Form. Every entry point
+// is noexcept and reports a failure as data, so no C++ exception ever reaches JavaScript. Texts
+// go both ways as UTF-8; a returned text stays valid until the next call.
+#include "window/accessibility.h"
+#include "window/form.h"
+#include "window/layout.h"
+
+#include <bitset>
+#include <memory>
+#include <optional>
+#include <string>
+
+using namespace velorix;
+
+namespace {
+
+std::unique_ptr<Form> form;
+std::bitset<kControlCount> changes;
+std::string failure; // the last event's report, empty when it ran through
+std::string scratch; // backs the returned texts
+
+bool valid(int c) {
+    return form && c >= 0 && static_cast<std::size_t>(c) < kControlCount;
+}
+
+int outcome(const std::optional<Failure>& result) noexcept {
+    changes |= form->takeChanges();
+    try {
+        failure = result ? result->message() : std::string();
+    } catch (...) {
+        failure = "Überlauf: kein Speicher mehr";
+    }
+    return result ? 1 : 0;
+}
+
+const char* kindName(Kind k) {
+    switch (k) {
+    case Kind::Frame:
+        return "frame";
+    case Kind::Label:
+        return "label";
+    case Kind::TextBox:
+        return "text";
+    case Kind::CommandButton:
+        return "button";
+    case Kind::OptionButton:
+        return "option";
+    case Kind::Line:
+        break;
+    }
+    return "line";
+}
+
+void quoted(std::string& out, std::string_view s) {
+    out += '"';
+    for (const char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    out += '"';
+}
+
+// The layout table and the accessible names as JSON, so that the page is built from the very
+// rows the desktop window is built from.
+std::string layoutJson() {
+    std::string out = "{\"title\":";
+    quoted(out, kWindowTitle);
+    out += ",\"width\":" + std::to_string(kClientWidthTwips);
+    out += ",\"height\":" + std::to_string(kClientHeightTwips) + ",\"controls\":[";
+    for (const ControlSpec& row : kLayout) {
+        out += row.id == Ctl{} ? "{\"name\":" : ",{\"name\":";
+        quoted(out, row.name);
+        out += ",\"kind\":\"";
+        out += kindName(row.kind);
+        out += "\",\"parent\":" +
+               std::to_string(row.parent ? static_cast<int>(index(*row.parent)) : -1);
+        out += ",\"place\":[" + std::to_string(row.place.left) + ',' +
+               std::to_string(row.place.top) + ',' + std::to_string(row.place.width) + ',' +
+               std::to_string(row.place.height) + ']';
+        out += ",\"text\":";
+        quoted(out, row.text);
+        out += ",\"wraps\":";
+        out += row.wraps ? "true" : "false";
+        out += ",\"spoken\":";
+        quoted(out, accessibleName(row.id));
+        const std::optional<Ctl> buddy = buddyOf(row.id);
+        out += ",\"buddy\":" + std::to_string(buddy ? static_cast<int>(index(*buddy)) : -1) + '}';
+    }
+    out += "],\"focus\":[";
+    const auto order = focusOrder();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        out += (i ? "," : "") + std::to_string(index(order[i]));
+    }
+    return out + "]}";
+}
+
+const char* keep(std::string s) noexcept {
+    scratch = std::move(s);
+    return scratch.c_str();
+}
+
+} // namespace
+
+extern "C" {
+
+// Builds the layout description; empty if it could not be built.
+const char* velorix_layout() noexcept {
+    try {
+        return keep(layoutJson());
+    } catch (...) {
+        return "";
+    }
+}
+
+// Makes the window with the given decimal separator and runs its Load handler. Returns 1 when
+// Load failed (the report is velorix_failure()), 0 when it ran through, -1 without a window.
+int velorix_start(const char* decimalSeparator) noexcept {
+    try {
+        form = std::make_unique<Form>(NumberFormat{decimalSeparator});
+    } catch (...) {
+        form.reset();
+        return -1;
+    }
+    changes.set();
+    return outcome(form->load());
+}
+
+// The user's change of a field's text, and the user's click on a button or option.
+int velorix_edit(int control, const char* text) noexcept {
+    if (!valid(control)) {
+        return -1;
+    }
+    std::string value;
+    try {
+        value = text;
+    } catch (...) {
+        return -1;
+    }
+    return outcome(form->edit(static_cast<Ctl>(control), std::move(value)));
+}
+
+int velorix_click(int control) noexcept {
+    return valid(control) ? outcome(form->click(static_cast<Ctl>(control))) : -1;
+}
+
+const char* velorix_failure() noexcept {
+    return failure.c_str();
+}
+
+// Whether the control changed since the last time this was asked for it.
+int velorix_changed(int control) noexcept {
+    if (!valid(control)) {
+        return 0;
+    }
+    const bool was = changes.test(static_cast<std::size_t>(control));
+    changes.reset(static_cast<std::size_t>(control));
+    return was ? 1 : 0;
+}
+
+const char* velorix_text(int control) noexcept {
+    return valid(control) ? form->text(static_cast<Ctl>(control)).c_str() : "";
+}
+
+// Bit 0: enabled; bit 1: selected.
+int velorix_flags(int control) noexcept {
+    if (!valid(control)) {
+        return 0;
+    }
+    const auto c = static_cast<Ctl>(control);
+    return (form->enabled(c) ? 1 : 0) | (form->selected(c) ? 2 : 0);
+}
+
+} // extern "C"
