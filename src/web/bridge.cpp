@@ -6,6 +6,7 @@
 #include "window/form.h"
 #include "window/layout.h"
 
+#include <array>
 #include <bitset>
 #include <memory>
 #include <optional>
@@ -77,17 +78,20 @@ std::string layoutJson() {
         out += kindName(row.kind);
         out += "\",\"parent\":" +
                std::to_string(row.parent ? static_cast<int>(index(*row.parent)) : -1);
-        out += ",\"place\":[" + std::to_string(row.place.left) + ',' +
-               std::to_string(row.place.top) + ',' + std::to_string(row.place.width) + ',' +
-               std::to_string(row.place.height) + ']';
+        // A line's place is its two ends, x1, y1, x2, y2; every other control's its box.
+        const std::array<int, 4> place =
+            row.kind == Kind::Line
+                ? std::array{row.ends.x1, row.ends.y1, row.ends.x2, row.ends.y2}
+                : std::array{row.place.left, row.place.top, row.place.width, row.place.height};
+        out += ",\"place\":[" + std::to_string(place[0]) + ',' + std::to_string(place[1]) + ',' +
+               std::to_string(place[2]) + ',' + std::to_string(place[3]) + ']';
         out += ",\"text\":";
         quoted(out, row.text);
         out += ",\"wraps\":";
         out += row.wraps ? "true" : "false";
         out += ",\"spoken\":";
         quoted(out, accessibleName(row.id));
-        const std::optional<Ctl> buddy = buddyOf(row.id);
-        out += ",\"buddy\":" + std::to_string(buddy ? static_cast<int>(index(*buddy)) : -1) + '}';
+        out += '}';
     }
     out += "],\"focus\":[";
     const auto order = focusOrder();
