@@ -44,6 +44,13 @@ protected:
     }
 };
 
+// Whether a line edit shows its whole text: the text, its frame and the edit's margins of two
+// pixels on either side fit its width.
+bool fitsWhole(const QLineEdit& edit) {
+    const int frame = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &edit);
+    return edit.fontMetrics().horizontalAdvance(edit.text()) + 2 * frame + 4 <= edit.width();
+}
+
 } // namespace
 
 NumberFormat systemNumberFormat() {
@@ -170,11 +177,13 @@ void MainWindow::mirror(Ctl c) {
     const QString text = qt(form_.text(c));
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         // Only a real rewrite moves the caret: to the end in the field being typed in, so typing
-        // goes on there, and to the start elsewhere, so a long number shows its beginning.
+        // goes on there, and to the start elsewhere when the number is wider than the field, so
+        // that it shows its beginning. A number that fits keeps the caret still: a caret moved
+        // in a field without focus makes a screen reader drop the result it is about to say.
         if (edit->text() != text) {
             const QScopedValueRollback<bool> quiet(mirroring_, true);
             edit->setText(text);
-            if (!edit->hasFocus()) {
+            if (!edit->hasFocus() && !fitsWhole(*edit)) {
                 edit->setCursorPosition(0);
             }
         }
