@@ -5,7 +5,6 @@
 #include "desktop/main_window.h"
 #include "window/accessibility.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
 
@@ -13,23 +12,19 @@
 
 namespace velorix {
 
-void Announcer::mirrored(Ctl c) {
-    QWidget* w = window_.widget(c);
-    // A button that works a result out says it even when it comes out as before.
-    if (auto* button = qobject_cast<QAbstractButton*>(w); button && !listening_.test(index(c))) {
-        listening_.set(index(c));
-        for (const SpokenResult& row : kSpokenResults) {
-            if (std::ranges::find(row.buttons, c) != row.buttons.end()) {
-                QObject::connect(button, &QAbstractButton::clicked, button,
-                                 [this, result = row.result] { pend(result); });
-            }
+void Announcer::pressed(Ctl button) {
+    for (const SpokenResult& row : kSpokenResults) {
+        if (std::ranges::find(row.buttons, button) != row.buttons.end()) {
+            pend(row.result);
         }
-        return;
     }
+}
+
+void Announcer::mirrored(Ctl c) {
     const bool result = std::ranges::any_of(
         kSpokenResults, [c](const SpokenResult& row) { return row.result == c; });
     // The field being typed in speaks for itself.
-    if (result && window_.isVisible() && !w->hasFocus()) {
+    if (result && window_.isVisible() && !window_.widget(c)->hasFocus()) {
         pend(c);
     }
 }

@@ -18,6 +18,8 @@ public:
     explicit Announcer(MainWindow& window)
         : window_(window) {}
 
+    // The user pressed a button: the results it works out are said even when unchanged.
+    void pressed(Ctl button);
     // The view has just mirrored `c` from the Form.
     void mirrored(Ctl c);
 
@@ -28,7 +30,6 @@ private:
     MainWindow& window_;
     Announcement* announcement_ = nullptr;
     std::bitset<kControlCount> pending_;
-    std::bitset<kControlCount> listening_;
 };
 
 } // namespace velorix

@@ -148,8 +148,10 @@ void MainWindow::connectEvents() {
                 }
             });
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget(id))) {
-            connect(button, &QAbstractButton::clicked, this,
-                    [this, id] { deliver(form_.click(id)); });
+            connect(button, &QAbstractButton::clicked, this, [this, id] {
+                announcer_.pressed(id);
+                deliver(form_.click(id));
+            });
         }
     }
 }

@@ -28,8 +28,8 @@ void Form::cmdAccel_Click() {
     } catch (const Failure& failure) {
         const long k = long{n} * state_.AFzg;
         if (k < -32768 || k > 32767) {
-            throw outOfIntegerRange("„Erfolge“ unter „Beschleunigen“ (" + integerToText(n) +
-                                        ") × „A=“ (" + integerToText(state_.AFzg) +
+            throw outOfIntegerRange(fieldName(txtErfolgeBeschl) + " (" + integerToText(n) + ") × " +
+                                        fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
                                         ") = " + std::to_string(k),
                                     "Bitte weniger Erfolge eintragen.");
         }
@@ -41,7 +41,7 @@ void Form::cmdAccel_Click() {
 
 void Form::cmdCalcMWBrake_Click() {
     const Integer demand = integerOr(txtBremsDiff, 0);
-    calcMW(demand, "„Verzögern um:“ (" + integerToText(demand) + ")",
+    calcMW(demand, fieldName(txtBremsDiff) + " (" + integerToText(demand) + ")",
            "Bitte eine kleinere Verzögerung eintragen.");
 }
 
@@ -57,20 +57,23 @@ void Form::txtErfolgeBrems_Change() {
 void Form::cmdBrake_Click() {
     setEnabled(cmdBrake, false);
     const Integer n = integerOr(txtErfolgeBrems, 0);
-    if (n == -32768) {
-        throw outOfIntegerRange("„Erfolge“ unter „Bremsen“ (-32768) − 1 = -32769",
+    Integer m = 0;
+    try {
+        m = checkedDifference(n, 1);
+    } catch (const Failure&) {
+        throw outOfIntegerRange(fieldName(txtErfolgeBrems) + " (" + integerToText(n) +
+                                    ") − 1 = " + std::to_string(n - 1),
                                 "Bitte eine Zahl von 0 bis 32767 eintragen.");
     }
-    const Integer m = checkedDifference(n, 1);
     const Integer d = integerIn(txtBremsDiff);
     try {
         applyBRAKE(state_, m, d);
     } catch (const Failure& failure) {
         const long k = long{state_.AFzg} * m;
         if (d > state_.Amax && (k < -32768 || k > 32767)) {
-            throw outOfIntegerRange("„A=“ (" + integerToText(state_.AFzg) +
-                                        ") × („Erfolge“ unter „Bremsen“ − 1) (" + integerToText(m) +
-                                        ") = " + std::to_string(k),
+            throw outOfIntegerRange(fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
+                                        ") × (" + fieldName(txtErfolgeBrems) + " − 1) (" +
+                                        integerToText(m) + ") = " + std::to_string(k),
                                     "Bitte weniger Erfolge eintragen.");
         }
         throw Failure(failure.kind(), "Beim Bremsen: " + failure.detail() + ".");

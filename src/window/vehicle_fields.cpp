@@ -21,8 +21,8 @@ void Form::calcVmax() {
     try {
         calcMAXSPEED(state_);
     } catch (const Failure&) {
-        throw outOfIntegerRange("„Vmax=“ = 1" + format_.decimalSeparator + "5 × „V=“ (" +
-                                    integerToText(state_.VFzg) +
+        throw outOfIntegerRange("„Vmax=“ = 1" + format_.decimalSeparator + "5 × " +
+                                    fieldName(txtVFzg) + " (" + integerToText(state_.VFzg) +
                                     ") = " + show(static_cast<Real>(state_.VFzg * 1.5)),
                                 "Bitte bei „V=“ eine Zahl von -21845 bis 21844 eintragen.");
     }
@@ -33,7 +33,8 @@ void Form::txtAFzg_Change() {
     try {
         calcMAXACCEL(state_);
     } catch (const Failure&) {
-        throw outOfIntegerRange("„Amax=“ = 4 × „A=“ (" + integerToText(state_.AFzg) +
+        throw outOfIntegerRange("„Amax=“ = 4 × " + fieldName(txtAFzg) + " (" +
+                                    integerToText(state_.AFzg) +
                                     ") = " + std::to_string(state_.AFzg * 4),
                                 "Bitte bei „A=“ eine Zahl von -8192 bis 8191 eintragen.");
     }
