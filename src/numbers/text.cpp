@@ -35,12 +35,10 @@ bool isDigit(char c) {
 }
 
 // A text that passed the grammar, rewritten in the form the float reader takes: "-", digits,
-// ".", "e" and the exponent, nothing else. It also keeps a rough decimal order of magnitude, so
-// that an out-of-range result can be told apart as overflow or underflow, and the digits with
-// the place of the decimal point among them, for reading exactly as an integer.
+// ".", "e" and the exponent, nothing else; and its digits with the place of the decimal point
+// among them, for reading exactly as an integer.
 struct Scanned {
     std::string plain;
-    long magnitude = 0;
     bool zero = true;   // every digit before the exponent is 0
     std::string digits; // every digit before the exponent, as written
     long point = 0;     // digits before the decimal point once the exponent is applied
@@ -61,21 +59,12 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
     bool digits = false;
     bool separatorSeen = false;
     bool nonZeroSeen = false;
-    long integerDigits = 0; // significant digits before the separator
-    long leadingZeros = 0;  // zeros after the separator before the first significant digit
     while (i < n) {
         if (isDigit(text[i])) {
             digits = true;
             out.plain += text[i];
             out.digits += text[i];
-            if (text[i] != '0') {
-                nonZeroSeen = true;
-            }
-            if (!separatorSeen && nonZeroSeen) {
-                ++integerDigits;
-            } else if (separatorSeen && !nonZeroSeen) {
-                ++leadingZeros;
-            }
+            nonZeroSeen = nonZeroSeen || text[i] != '0';
             ++i;
         } else if (!separatorSeen && !separator.empty() &&
                    text.compare(i, separator.size(), separator) == 0) {
@@ -101,8 +90,8 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
             ++i;
         }
         const std::size_t first = i;
-        // Saturate beyond the text's length: the digit counts the exponent is added to are
-        // shorter than the text, so the sum keeps its sign and stays far out of range.
+        // Saturate beyond the text's length: the digit count the exponent is added to is shorter
+        // than the text, so the sum keeps its sign and stays far out of range.
         const long ceiling = static_cast<long>(n) + 1000;
         while (i < n && isDigit(text[i])) {
             exponent = std::min(exponent * 10 + (text[i] - '0'), ceiling);
@@ -126,7 +115,6 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
         out.point = static_cast<long>(out.digits.size());
     }
     out.point += exponent;
-    out.magnitude = (integerDigits > 0 ? integerDigits : -leadingZeros) + exponent;
     out.zero = !nonZeroSeen;
     return true;
 }
@@ -141,12 +129,14 @@ Real realFromText(std::string_view text, const NumberFormat& format) {
     Real value = 0;
     const char* begin = scanned.plain.data();
     const char* end = begin + scanned.plain.size();
-    // fast_float reports no range errors: a text beyond the float range reads as infinity, and
-    // one too small for even the smallest subnormal as a signed zero. The plain text never
-    // spells "inf", so an infinite value is overflow.
+    // A text beyond the float range reads as an infinity, one too small for even the smallest
+    // subnormal as a zero of its sign, both rounded to nearest. fast_float 3 says nothing more;
+    // later versions add result_out_of_range to that same value, which is no failure of the
+    // text: the plain text passed the grammar and never spells "inf", so an infinity is
+    // overflow and a zero passes as the zero it rounds to.
     const auto [ptr, ec] =
         fast_float::from_chars(begin, end, value, fast_float::chars_format::general);
-    if (ec != std::errc() || ptr != end) {
+    if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
         notANumber(text);
     }
     if (std::isinf(value)) {
