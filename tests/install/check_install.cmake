@@ -20,7 +20,9 @@ set(expected
     bin/velorix
     share/applications/${APP_ID}.desktop
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
+    share/doc/velorix/changelog.gz
     share/doc/velorix/copyright
+    share/man/man1/velorix.1.gz
     share/metainfo/${APP_ID}.metainfo.xml)
 file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)

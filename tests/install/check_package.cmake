@@ -32,7 +32,9 @@ list(SORT files)
 set(expected
     ./usr/bin/velorix
     ./usr/share/applications/${APP_ID}.desktop
+    ./usr/share/doc/velorix/changelog.gz
     ./usr/share/doc/velorix/copyright
+    ./usr/share/man/man1/velorix.1.gz
     ./usr/share/icons/hicolor/scalable/apps/${APP_ID}.svg
     ./usr/share/metainfo/${APP_ID}.metainfo.xml)
 list(SORT expected)
