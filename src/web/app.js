@@ -290,7 +290,7 @@
       return [[...items].sort((a, b) => a.box[0] - b.box[0])];
     };
     const order = new Map();
-    const decorations = [];
+    const keysAt = new Map();
     const decoration = (group, className, text, at) => {
       const el = document.createElement('span');
       el.className = className;
@@ -298,7 +298,6 @@
       el.textContent = text;
       el.style.order = at;
       group.append(el);
-      decorations.push(el);
     };
     rows.forEach((row, g) => {
       if (row.kind !== 'frame') return;
@@ -321,20 +320,24 @@
       let at = 0;
       lines.forEach((line, n) => {
         if (n > 0) decoration(els[g], 'break', '', (at += 10));
-        for (const item of line) {
+        line.forEach((item, k) => {
           at += 10;
+          // The keys follow a field's unit, if it has one.
+          if (rows[item.i].kind === 'text') {
+            keysAt.set(item.i, at + (rows[line[k + 1]?.i]?.kind === 'label' ? 11 : 1));
+          }
           if (arrowBefore.includes(rows[item.i].name)) {
             decoration(els[g], 'break', '', at - 2);
             decoration(els[g], 'arrow', '→', at - 1);
           }
           order.set(item.i, at);
-        }
+        });
       });
     });
     groupOrder.forEach((name, n) => order.set(named(name), (n + 1) * 10));
 
     const wide = els.map((el) => el.style.cssText);
-    const keys = signAndSeparatorKeys(order);
+    const keys = signAndSeparatorKeys(keysAt);
     const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
     const arrange = () => {
       const narrow = media.matches;
@@ -359,18 +362,18 @@
         if (narrow) els[host].append(els[i]);
         else root.insertBefore(els[i], els[host]);
       });
-      keys.hidden = true;
       if (focused !== document.activeElement && focused instanceof HTMLElement) focused.focus();
       if (caret) focused.setSelectionRange(caret[0], caret[1]);
+      keys.follow(document.activeElement);
     };
     media.addEventListener('change', arrange);
     arrange();
 
-    // Enter on a phone's keypad goes on in the focus order, as Tab does.
+    // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
     root.addEventListener('keydown', (event) => {
       const el = event.target;
       if (event.key !== 'Enter' || !(el instanceof HTMLInputElement) || el.type !== 'text') return;
-      if (!media.matches && !matchMedia('(pointer: coarse)').matches) return;
+      if (!matchMedia('(any-pointer: coarse)').matches) return;
       event.preventDefault();
       focusAfter(el, 1);
     });
@@ -379,7 +382,7 @@
   // A phone's decimal keypad may lack the minus sign or offer another decimal separator than
   // the page's. Beside the field being typed in, a key toggles its sign and one types the
   // separator; the keys belong to the field, take no focus and are no controls of the window.
-  function signAndSeparatorKeys(order) {
+  function signAndSeparatorKeys(keysAt) {
     const keys = document.createElement('span');
     keys.className = 'keys';
     keys.setAttribute('aria-hidden', 'true');
@@ -405,16 +408,19 @@
       el.setSelectionRange(Math.max(0, from + shift), Math.max(0, to + shift));
     });
     key(decimal, (el) => el.setRangeText(decimal, el.selectionStart, el.selectionEnd, 'end'));
-    root.addEventListener('focusin', (event) => {
-      const el = event.target;
-      if (keys.contains(el)) return;
+    keys.follow = (el) => {
       const typed = el instanceof HTMLInputElement && el.type === 'text'
         && root.classList.contains('narrow');
-      keys.hidden = !typed;
+      keys.hidden = !root.classList.contains('narrow');
+      // Hidden, not taken away: the controls after them must not move under the finger.
+      keys.style.visibility = typed ? '' : 'hidden';
       if (!typed) return;
       field = el;
-      keys.style.order = order.get(els.indexOf(el)) + 1;
+      keys.style.order = keysAt.get(els.indexOf(el));
       el.after(keys);
+    };
+    root.addEventListener('focusin', (event) => {
+      if (!keys.contains(event.target)) keys.follow(event.target);
     });
     return keys;
   }

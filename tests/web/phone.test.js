@@ -70,6 +70,8 @@ const value = (page, id) => page.$eval(`#${id}`, (el) => el.value ?? el.textCont
 test('the brake and turn examples, the sign and separator keys and a report, by taps', { timeout: 120000 }, async () => {
   const page = await open(browser, server.url, 'de-DE', phone(390, 844));
   await tapType(page, 'txtAFzg', '10');
+  await page.keyboard.press('Enter'); // the keypad's "next"
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'txtVFzg');
   await tapType(page, 'txtV', '100');
   await tapType(page, 'txtBremsDiff', '60');
   await page.tap('#cmdCalcMWBrake');
