@@ -358,8 +358,10 @@
         el.style.width = rows[i].kind === 'text' ? `${Math.max(44, px(rows[i].place[2]))}px` : '';
         el.style.order = order.get(i) ?? '';
       });
+      // A guest group stands in its host's children where it is shown, for a screen reader too.
       guest.forEach((host, i) => {
-        if (narrow) els[host].append(els[i]);
+        const next = els.find((el, j) => rows[j].parent === host && order.get(j) > order.get(i));
+        if (narrow) els[host].insertBefore(els[i], next ?? null);
         else root.insertBefore(els[i], els[host]);
       });
       if (focused !== document.activeElement && focused instanceof HTMLElement) focused.focus();
