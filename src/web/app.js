@@ -398,6 +398,8 @@
       button.addEventListener('mousedown', (event) => event.preventDefault());
       button.addEventListener('click', () => {
         if (!field || field.disabled) return;
+        // Where a browser took the focus all the same, the field gets it back, caret and all.
+        if (document.activeElement !== field) field.focus();
         type(field);
         field.dispatchEvent(new Event('input', { bubbles: true }));
       });
