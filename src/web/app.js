@@ -270,8 +270,8 @@
       if (host >= 0) guest.set(i, host);
     });
 
-    // Reading order: split into columns at wide gaps, then into bands at any gap, and so on;
-    // what cannot be split is one line, left to right.
+    // Reading order: split into columns at wide gaps (600 twips, some 40 px), then into bands at
+    // any gap, and so on; what cannot be split is one line, left to right.
     const split = (items, axis, gap) => {
       const parts = [];
       let end = -Infinity;
