@@ -38,6 +38,12 @@
   const dialog = document.querySelector('.report');
   const svgNS = 'http://www.w3.org/2000/svg';
 
+  // A phone offers its decimal keypad, whose Enter key goes on to the next field.
+  function numberKeyboard(el) {
+    el.inputMode = 'decimal';
+    el.enterKeyHint = 'next';
+  }
+
   // One scale for the whole window: 15 twips per pixel, or fewer in quarter steps until every
   // caption fits whole in the default sans-serif font.
   const line = Math.ceil(fontSize * 1.2);
@@ -85,8 +91,6 @@
   root.style.width = `${px(layout.width)}px`;
   root.style.height = `${px(layout.height)}px`;
   root.style.setProperty('--line', `${line}px`);
-  // A phone shows the whole window at first, as wide as the screen; the reader may zoom in.
-  document.querySelector('meta[name=viewport]').content = `width=${px(layout.width)}`;
   root.dataset.twipsPerPixel = tpp;
 
   // The controls, each one element named by its row, stacked within its group so that the
@@ -140,6 +144,7 @@
     el.style.zIndex = rows.length - i;
     if (tabs.has(i)) el.tabIndex = tabs.get(i);
     if (row.spoken) el.setAttribute('aria-label', row.spoken);
+    if (row.kind === 'text') numberKeyboard(el);
     group.append(el);
     els.push(el);
   });
@@ -245,6 +250,186 @@
       el.addEventListener('click', () => deliver(wasm._velorix_click(i)));
     }
   });
+
+  // On a screen too narrow for the window at this scale (a phone, a desktop zoomed in) the same
+  // controls stand in one column of their groups, each group's controls in reading order and
+  // wrapping as the width needs. Where the window fits, it stays exactly as drawn above.
+  function narrowLayout() {
+    // The groups from top to bottom; "Kurve", drawn over "Aktion", goes inside it where its box
+    // lies. An arrow starts the line where the lines lead from the modifier on to the successes.
+    const groupOrder = ['Frame1', 'Frame2', 'Frame5', 'Frame8', 'Frame3'];
+    const arrowBefore = ['txtErfolgeBrems', 'txtErfolgeKurve'];
+    const named = (name) => rows.findIndex((row) => row.name === name);
+    const inside = (a, b) => a[0] >= b[0] && a[1] >= b[1]
+      && a[0] + a[2] <= b[0] + b[2] && a[1] + a[3] <= b[1] + b[3];
+    const guest = new Map(); // top-level group -> the top-level group it goes into
+    rows.forEach((row, i) => {
+      if (row.kind !== 'frame' || row.parent >= 0) return;
+      const host = rows.findIndex((other, j) => j !== i && other.kind === 'frame'
+        && other.parent < 0 && inside(row.place, other.place));
+      if (host >= 0) guest.set(i, host);
+    });
+
+    // Reading order: split into columns at wide gaps (600 twips, some 40 px), then into bands at
+    // any gap, and so on; what cannot be split is one line, left to right.
+    const split = (items, axis, gap) => {
+      const parts = [];
+      let end = -Infinity;
+      for (const item of [...items].sort((a, b) => a.box[axis] - b.box[axis])) {
+        if (!parts.length || item.box[axis] - end >= gap) parts.push([]);
+        parts.at(-1).push(item);
+        end = Math.max(end, item.box[axis] + item.box[axis + 2]);
+      }
+      return parts;
+    };
+    const linesOf = (items) => {
+      for (const [axis, gap] of [[0, 600], [1, 1]]) {
+        const parts = split(items, axis, gap);
+        if (parts.length > 1) return parts.flatMap(linesOf);
+      }
+      return [[...items].sort((a, b) => a.box[0] - b.box[0])];
+    };
+    const order = new Map();
+    const keysAt = new Map();
+    const decoration = (group, className, text, at) => {
+      const el = document.createElement('span');
+      el.className = className;
+      el.setAttribute('aria-hidden', 'true');
+      el.textContent = text;
+      el.style.order = at;
+      group.append(el);
+    };
+    rows.forEach((row, g) => {
+      if (row.kind !== 'frame') return;
+      const items = [];
+      rows.forEach((child, i) => {
+        if (child.kind !== 'line' && child.parent === g) items.push({ i, box: child.place });
+      });
+      guest.forEach((host, i) => {
+        const [x, y, w, h] = rows[i].place;
+        if (host === g) items.push({ i, box: [x - row.place[0], y - row.place[1], w, h] });
+      });
+      const lines = linesOf(items);
+      // A caption the table sets below its field stands above it.
+      for (let n = 1; n < lines.length; n += 1) {
+        const captions = (line) => line.every((item) => rows[item.i].kind === 'label');
+        if (captions(lines[n]) && !lines[n - 1].some((item) => rows[item.i].kind === 'label')) {
+          [lines[n - 1], lines[n]] = [lines[n], lines[n - 1]];
+        }
+      }
+      let at = 0;
+      lines.forEach((line, n) => {
+        if (n > 0) decoration(els[g], 'break', '', (at += 10));
+        line.forEach((item, k) => {
+          at += 10;
+          // The keys follow a field's unit, if it has one.
+          if (rows[item.i].kind === 'text') {
+            keysAt.set(item.i, at + (rows[line[k + 1]?.i]?.kind === 'label' ? 11 : 1));
+          }
+          if (arrowBefore.includes(rows[item.i].name)) {
+            decoration(els[g], 'break', '', at - 2);
+            decoration(els[g], 'arrow', '→', at - 1);
+          }
+          order.set(item.i, at);
+        });
+      });
+    });
+    groupOrder.forEach((name, n) => order.set(named(name), (n + 1) * 10));
+
+    const wide = els.map((el) => el.style.cssText);
+    const keys = signAndSeparatorKeys(keysAt);
+    const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
+    const arrange = () => {
+      const narrow = media.matches;
+      if (narrow === root.classList.contains('narrow')) return;
+      const focused = document.activeElement;
+      const caret = focused instanceof HTMLInputElement && focused.type === 'text'
+        ? [focused.selectionStart, focused.selectionEnd] : null;
+      root.classList.toggle('narrow', narrow);
+      document.documentElement.classList.toggle('narrow', narrow);
+      root.style.width = narrow ? '' : `${px(layout.width)}px`;
+      root.style.height = narrow ? '' : `${px(layout.height)}px`;
+      els.forEach((el, i) => {
+        if (rows[i].kind === 'line') return;
+        el.style.cssText = wide[i];
+        if (!narrow) return;
+        el.style.left = el.style.top = el.style.height = el.style.zIndex = '';
+        // A field keeps its width in the window, as wide as a finger at least.
+        el.style.width = rows[i].kind === 'text' ? `${Math.max(44, px(rows[i].place[2]))}px` : '';
+        el.style.order = order.get(i) ?? '';
+      });
+      // A guest group stands in its host's children where it is shown, for a screen reader too.
+      guest.forEach((host, i) => {
+        const next = els.find((el, j) => rows[j].parent === host && order.get(j) > order.get(i));
+        if (narrow) els[host].insertBefore(els[i], next ?? null);
+        else root.insertBefore(els[i], els[host]);
+      });
+      if (focused !== document.activeElement && focused instanceof HTMLElement) focused.focus();
+      if (caret) focused.setSelectionRange(caret[0], caret[1]);
+      keys.follow(document.activeElement);
+    };
+    media.addEventListener('change', arrange);
+    arrange();
+
+    // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
+    root.addEventListener('keydown', (event) => {
+      const el = event.target;
+      if (event.key !== 'Enter' || !(el instanceof HTMLInputElement) || el.type !== 'text') return;
+      if (!matchMedia('(any-pointer: coarse)').matches) return;
+      event.preventDefault();
+      focusAfter(el, 1);
+    });
+  }
+
+  // A phone's decimal keypad may lack the minus sign or offer another decimal separator than
+  // the page's. Beside the field being typed in, a key toggles its sign and one types the
+  // separator; the keys belong to the field, take no focus and are no controls of the window.
+  function signAndSeparatorKeys(keysAt) {
+    const keys = document.createElement('span');
+    keys.className = 'keys';
+    keys.setAttribute('aria-hidden', 'true');
+    keys.hidden = true;
+    let field = null;
+    const key = (caption, type) => {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.tabIndex = -1;
+      button.textContent = caption;
+      button.addEventListener('mousedown', (event) => event.preventDefault());
+      button.addEventListener('click', () => {
+        if (!field || field.disabled) return;
+        // Where a browser took the focus all the same, the field gets it back, caret and all.
+        if (document.activeElement !== field) field.focus();
+        type(field);
+        field.dispatchEvent(new Event('input', { bubbles: true }));
+      });
+      keys.append(button);
+    };
+    key('±', (el) => {
+      const [from, to] = [el.selectionStart, el.selectionEnd];
+      const shift = el.value.startsWith('-') ? -1 : 1;
+      el.value = shift < 0 ? el.value.slice(1) : `-${el.value}`;
+      el.setSelectionRange(Math.max(0, from + shift), Math.max(0, to + shift));
+    });
+    key(decimal, (el) => el.setRangeText(decimal, el.selectionStart, el.selectionEnd, 'end'));
+    keys.follow = (el) => {
+      const typed = el instanceof HTMLInputElement && el.type === 'text'
+        && root.classList.contains('narrow');
+      keys.hidden = !root.classList.contains('narrow');
+      // Hidden, not taken away: the controls after them must not move under the finger.
+      keys.style.visibility = typed ? '' : 'hidden';
+      if (!typed) return;
+      field = el;
+      keys.style.order = keysAt.get(els.indexOf(el));
+      el.after(keys);
+    };
+    root.addEventListener('focusin', (event) => {
+      if (!keys.contains(event.target)) keys.follow(event.target);
+    });
+    return keys;
+  }
+
+  narrowLayout();
 
   els[layout.focus[0]].focus();
   deliver(loaded);

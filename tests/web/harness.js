@@ -35,9 +35,9 @@ function launch() {
   });
 }
 
-// A fresh page in the given language, with every opened report counted.
-async function open(browser, url, locale) {
-  const context = await browser.newContext({ locale });
+// A fresh page in the given language (and on the given device), with every opened report counted.
+async function open(browser, url, locale, device = {}) {
+  const context = await browser.newContext({ locale, ...device });
   await context.addInitScript(() => {
     window.reports = [];
     const show = HTMLDialogElement.prototype.showModal;
