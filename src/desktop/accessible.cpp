@@ -252,7 +252,12 @@ QWidget* captionOf(QLabel* label) {
     if (row == kSpokenResults.end()) {
         return nullptr;
     }
-    QWidget* caption = label->window()->findChild<QWidget*>(qt(layoutRow(row->caption).name));
+    // The caption nearest the label.
+    const auto nearest = row->captions[1] ? row->captions[1] : row->captions[0];
+    if (!nearest) {
+        return nullptr;
+    }
+    QWidget* caption = label->window()->findChild<QWidget*>(qt(layoutRow(*nearest).name));
     return caption != nullptr && !caption->isAncestorOf(label) ? caption : nullptr;
 }
 

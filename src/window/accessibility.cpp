@@ -77,12 +77,17 @@ std::string accessibleName(Ctl control) {
     return name;
 }
 
-const std::array<SpokenResult, 5> kSpokenResults = {{
-    {lblAmax, Label3, label4, {}},
-    {lblVmax, Label7, Label8, {}},
-    {lblMindestwurf, Frame8, {}, {cmdCalcMWBrake, cmdCalcMWTURN}},
-    {txtPHI, Label18, {}, {cmdTurn}},
-    {txtV, Frame5, Label9, {cmdBrake, cmdAccel, cmdTurn}},
+// The fields a turn derives and the speed are said too when the program rewrites them, also
+// while they are being typed in: a screen reader speaks the keys, not the rewrite.
+const std::array<SpokenResult, 8> kSpokenResults = {{
+    {lblAmax, {Label3}, label4, {}},
+    {lblVmax, {Label7}, Label8, {}},
+    {txtRadius, {Frame4, Label13}, {}, {cmdCalcMWTURN}},
+    {txtGForce, {Frame4, Label14}, {}, {cmdCalcMWTURN}},
+    {txtGForceMK, {Frame4, Label14}, Label17, {cmdCalcMWTURN}},
+    {lblMindestwurf, {Frame8}, {}, {cmdCalcMWBrake, cmdCalcMWTURN}},
+    {txtPHI, {Label18}, {}, {cmdTurn}},
+    {txtV, {Frame5}, Label9, {cmdBrake, cmdAccel, cmdTurn}},
 }};
 
 std::string spokenResult(const SpokenResult& row, std::string_view value) {
@@ -101,13 +106,48 @@ std::string spokenResult(const SpokenResult& row, std::string_view value) {
             spoken += ' ';
         }
     };
-    append(layoutRow(row.caption).text);
+    for (const std::optional<Ctl>& caption : row.captions) {
+        if (caption) {
+            append(layoutRow(*caption).text);
+        }
+    }
     append(value);
     if (row.unit) {
         append(layoutRow(*row.unit).text);
     }
     spoken.pop_back();
     return spoken;
+}
+
+std::string announcement(const ResultTexts& before, const ResultTexts& after,
+                         const std::bitset<kControlCount>& written, std::optional<Ctl> pressed) {
+    std::string said;
+    for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+        const SpokenResult& row = kSpokenResults[i];
+        const bool ownResult = pressed && written.test(index(row.result)) &&
+                               std::ranges::find(row.buttons, *pressed) != row.buttons.end();
+        if (before[i] == after[i] && !ownResult) {
+            continue;
+        }
+        const std::string spoken = spokenResult(row, after[i]);
+        if (!spoken.empty()) {
+            said += said.empty() ? spoken : ", " + spoken;
+        }
+    }
+    return said;
+}
+
+std::optional<Ctl> focusAfterDisabling(Ctl button) {
+    // The panel's successes field, where braking or turning again begins; a Space typed there
+    // only adds a blank after the number.
+    switch (button) {
+    case cmdBrake:
+        return txtErfolgeBrems;
+    case cmdTurn:
+        return txtErfolgeKurve;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace velorix

@@ -47,30 +47,58 @@ Form::Handler Form::handlerFor(Ctl control) {
 }
 
 template <typename Event>
-std::optional<Failure> Form::run(Event&& event) noexcept {
+std::optional<Failure> Form::run(Event&& event, std::optional<Ctl> typed, std::string_view text,
+                                 std::optional<Ctl> pressed) noexcept {
+    ResultTexts before = resultTexts();
+    // The field typed in speaks the keys itself: only a rewrite of what was typed is news.
+    for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+        if (kSpokenResults[i].result == typed) {
+            before[i] = text;
+        }
+    }
+    written_.reset();
+    std::optional<Failure> outcome;
     try {
         event();
     } catch (const Failure& failure) {
-        return failure;
+        outcome = failure;
+        // Its report speaks instead; only what really changed is said after it.
+        written_.reset();
     }
-    return std::nullopt;
+    announcement_ = velorix::announcement(before, resultTexts(), written_, pressed);
+    return outcome;
+}
+
+ResultTexts Form::resultTexts() const {
+    ResultTexts texts;
+    for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+        texts[i] = text(kSpokenResults[i].result);
+    }
+    return texts;
 }
 
 std::optional<Failure> Form::load() noexcept {
     deepestChain_ = 0;
-    return run([this] { Form_Load(); });
+    const auto outcome = run([this] { Form_Load(); });
+    announcement_.clear();
+    return outcome;
 }
 
 std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
     deepestChain_ = 0;
+    announcement_.clear();
+    focusAfter_.reset();
     if (layoutRow(field).kind != Kind::TextBox || !enabled(field)) {
         return std::nullopt;
     }
-    return run([&] { setText(field, std::move(text)); });
+    // The text is looked at before the event takes it.
+    return run([&] { setText(field, std::move(text)); }, field, text);
 }
 
 std::optional<Failure> Form::click(Ctl control) noexcept {
     deepestChain_ = 0;
+    announcement_.clear();
+    focusAfter_.reset();
     const ControlSpec& row = layoutRow(control);
     if (!enabled(control)) {
         return std::nullopt;
@@ -92,7 +120,11 @@ std::optional<Failure> Form::click(Ctl control) noexcept {
     } else if (row.kind != Kind::CommandButton) {
         return std::nullopt;
     }
-    return run([&] { raise(control); });
+    const auto outcome = run([&] { raise(control); }, std::nullopt, {}, control);
+    if (!enabled(control)) {
+        focusAfter_ = focusAfterDisabling(control);
+    }
+    return outcome;
 }
 
 std::bitset<kControlCount> Form::takeChanges() {
@@ -101,6 +133,7 @@ std::bitset<kControlCount> Form::takeChanges() {
 
 void Form::setText(Ctl field, std::string text) {
     ControlState& c = controls_[index(field)];
+    written_.set(index(field));
     if (c.text == text) {
         return;
     }
@@ -111,6 +144,7 @@ void Form::setText(Ctl field, std::string text) {
 
 void Form::setCaption(Ctl label, std::string caption) {
     ControlState& c = controls_[index(label)];
+    written_.set(index(label));
     if (c.text != caption) {
         c.text = std::move(caption);
         changed_.set(index(label));

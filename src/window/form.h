@@ -4,6 +4,7 @@
 #include "numbers/failure.h"
 #include "numbers/text.h"
 #include "rules/vehicle_state.h"
+#include "window/accessibility.h"
 #include "window/layout.h"
 
 #include <array>
@@ -43,6 +44,13 @@ public:
     // The controls changed since the last call, for the view to mirror.
     std::bitset<kControlCount> takeChanges();
 
+    // What a screen reader must hear after the last user event, to be said once the event and
+    // its report are over; empty when nothing. Load brings nothing.
+    const std::string& announcement() const { return announcement_; }
+    // Where the focus goes after the last click when the pressed button disabled itself; a
+    // view moves it there if it was on the button. None: it stays where it is.
+    std::optional<Ctl> focusAfter() const { return focusAfter_; }
+
     // How deeply handlers nested during the last user event: 0 when none ran, 1 when no handler
     // wrote a field with a handler of its own.
     int deepestChain() const { return deepestChain_; }
@@ -59,8 +67,13 @@ private:
     };
     using Handler = void (Form::*)();
 
+    // Runs one user event; `typed` is the field the user typed `text` into, `pressed` the
+    // button or option clicked.
     template <typename Event>
-    std::optional<Failure> run(Event&& event) noexcept;
+    std::optional<Failure> run(Event&& event, std::optional<Ctl> typed = std::nullopt,
+                               std::string_view text = {},
+                               std::optional<Ctl> pressed = std::nullopt) noexcept;
+    ResultTexts resultTexts() const;
 
     // Field access for the handlers.
     void setText(Ctl field, std::string text);
@@ -109,6 +122,9 @@ private:
     VehicleState state_;
     std::array<ControlState, kControlCount> controls_;
     std::bitset<kControlCount> changed_;
+    std::bitset<kControlCount> written_; // during the current event, changed or not
+    std::string announcement_;
+    std::optional<Ctl> focusAfter_;
     int chainLimit_;
     int chainDepth_ = 0;
     int deepestChain_ = 0;
