@@ -36,6 +36,7 @@
   const layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
+  const spoken = document.querySelector('.spoken');
   const svgNS = 'http://www.w3.org/2000/svg';
 
   // One scale for the whole window: 15 twips per pixel, or fewer in quarter steps until every
@@ -122,8 +123,6 @@
     } else if (row.kind === 'label') {
       el = document.createElement('div');
       el.className = row.wraps ? 'label wraps' : 'label';
-      // Only result labels ever change their caption, and a screen reader reads each change.
-      el.setAttribute('aria-live', 'polite');
     } else if (row.kind === 'button') {
       el = document.createElement('button');
       el.type = 'button';
@@ -177,7 +176,18 @@
     }
   };
 
-  // One report per user event, in a modal dialog; closing it puts focus and caret back.
+  // What the window has to say after an event goes to the one polite live region, each time as
+  // a new paragraph, so that a repeated text is read again.
+  const announce = () => {
+    const message = wasm.UTF8ToString(wasm._velorix_announcement());
+    if (!message) return;
+    const said = document.createElement('p');
+    said.textContent = message;
+    spoken.replaceChildren(said);
+  };
+
+  // One report per user event, in a modal dialog; closing it puts focus and caret back and
+  // then says what the event changed.
   const report = () => {
     const back = document.activeElement;
     const caret = back instanceof HTMLInputElement && back.type === 'text'
@@ -186,6 +196,7 @@
     dialog.addEventListener('close', () => {
       if (back instanceof HTMLElement) back.focus();
       if (caret) back.setSelectionRange(caret[0], caret[1]);
+      announce();
     }, { once: true });
     dialog.showModal();
     dialog.querySelector('.ok').focus();
@@ -206,7 +217,14 @@
     }
   };
 
-  const deliver = (failed) => {
+  const deliver = (failed, pressed) => {
+    // A button that disables itself sends the focus into its own panel, before it is disabled.
+    const to = pressed === undefined ? -1 : wasm._velorix_focus();
+    if (to >= 0 && [els[pressed], document.body].includes(document.activeElement)) {
+      const field = els[to];
+      field.focus();
+      field.setSelectionRange(field.value.length, field.value.length);
+    }
     const focused = document.activeElement;
     for (let i = 0; i < rows.length; i += 1) {
       if (wasm._velorix_changed(i)) mirror(i);
@@ -214,6 +232,7 @@
     // A control that disables itself hands the focus on, as on the desktop.
     if (focused?.disabled) focusAfter(focused, 1);
     if (failed > 0) report();
+    else announce();
   };
 
   // A press on a label, a group, a disabled control or the empty page leaves the focus where it
@@ -242,7 +261,7 @@
       // The input event is the user's own change: the program's writes raise none.
       el.addEventListener('input', () => deliver(edit(i, el.value)));
     } else if (row.kind === 'button' || row.kind === 'option') {
-      el.addEventListener('click', () => deliver(wasm._velorix_click(i)));
+      el.addEventListener('click', () => deliver(wasm._velorix_click(i), i));
     }
   });
 

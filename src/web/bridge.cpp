@@ -154,6 +154,19 @@ const char* velorix_failure() noexcept {
     return failure.c_str();
 }
 
+// What a screen reader must hear after the last event, once its report is closed; empty for
+// nothing.
+const char* velorix_announcement() noexcept {
+    return form ? form->announcement().c_str() : "";
+}
+
+// The control the focus goes to after the last click, if the pressed button disabled itself and
+// held the focus; -1 when it stays.
+int velorix_focus() noexcept {
+    const auto to = form ? form->focusAfter() : std::nullopt;
+    return to ? static_cast<int>(index(*to)) : -1;
+}
+
 // Whether the control changed since the last time this was asked for it.
 int velorix_changed(int control) noexcept {
     if (!valid(control)) {

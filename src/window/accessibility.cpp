@@ -124,8 +124,9 @@ std::string announcement(const ResultTexts& before, const ResultTexts& after,
     std::string said;
     for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
         const SpokenResult& row = kSpokenResults[i];
-        const bool ownResult = pressed && written.test(index(row.result)) &&
-                               std::ranges::find(row.buttons, *pressed) != row.buttons.end();
+        const bool ownResult =
+            pressed && written.test(index(row.result)) &&
+            std::find(row.buttons.begin(), row.buttons.end(), *pressed) != row.buttons.end();
         if (before[i] == after[i] && !ownResult) {
             continue;
         }
