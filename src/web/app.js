@@ -177,10 +177,14 @@
   };
 
   // What the window has to say after an event goes to the one polite live region, each time as
-  // a new paragraph, so that a repeated text is read again.
+  // a new paragraph. A screen reader drops a text equal to the one before as a duplicate, so a
+  // repeated one gets a zero-width space, which is not spoken.
+  let lastSaid = '';
   const announce = () => {
-    const message = wasm.UTF8ToString(wasm._velorix_announcement());
+    let message = wasm.UTF8ToString(wasm._velorix_announcement());
     if (!message) return;
+    if (message === lastSaid) message += '\u200b';
+    lastSaid = message;
     const said = document.createElement('p');
     said.textContent = message;
     spoken.replaceChildren(said);
@@ -193,6 +197,9 @@
     const caret = back instanceof HTMLInputElement && back.type === 'text'
       ? [back.selectionStart, back.selectionEnd] : null;
     dialog.querySelector('.message').textContent = wasm.UTF8ToString(wasm._velorix_failure());
+    // The modal dialog hides the live region, and its return would read the old text again.
+    spoken.replaceChildren();
+    lastSaid = '';
     dialog.addEventListener('close', () => {
       if (back instanceof HTMLElement) back.focus();
       if (caret) back.setSelectionRange(caret[0], caret[1]);
