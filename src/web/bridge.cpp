@@ -53,13 +53,23 @@ const char* kindName(Kind k) {
     return "line";
 }
 
+// A JSON string: quotation mark and backslash escaped, and every control character, which JSON
+// does not allow raw, as \u00XX. Everything else is UTF-8 as it stands.
 void quoted(std::string& out, std::string_view s) {
     out += '"';
     for (const char c : s) {
+        const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
+        } else {
+            out += c;
         }
-        out += c;
     }
     out += '"';
 }
