@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/accessible.h"
 
+#include "desktop/qt_text.h"
 #include "window/accessibility.h"
 
 #include <QAccessibleWidget>
@@ -14,10 +15,6 @@
 namespace velorix {
 
 namespace {
-
-QString qt(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::optional<QTextBoundaryFinder::BoundaryType> finderType(QAccessible::TextBoundaryType type) {
     switch (type) {

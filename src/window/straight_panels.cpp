@@ -36,7 +36,6 @@ void Form::cmdAccel_Click() {
         throw Failure(failure.kind(), "Beim Beschleunigen: " + failure.detail() + ".");
     }
     checkSPEED();
-    setText(txtV, show(state_.Vakt));
 }
 
 void Form::cmdCalcMWBrake_Click() {
@@ -79,7 +78,6 @@ void Form::cmdBrake_Click() {
         throw Failure(failure.kind(), "Beim Bremsen: " + failure.detail() + ".");
     }
     checkSPEED();
-    setText(txtV, show(state_.Vakt));
 }
 
 } // namespace velorix

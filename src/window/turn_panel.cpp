@@ -121,7 +121,6 @@ void Form::cmdTurn_Click() {
     }
     setText(txtPHI, show(angle));
     checkSPEED();
-    setText(txtV, show(state_.Vakt));
     setEnabled(cmdTurn, false);
 }
 

@@ -8,7 +8,8 @@ namespace velorix {
 using enum Ctl;
 
 // Derives Vmax, clamps the speed and shows it. When the shown text differs from the field's,
-// txtV_Change reads it back and runs this again, so Vakt ends as the field shows it.
+// txtV_Change reads it back and runs this again, so Vakt ends as the field shows it, and no
+// manoeuvre needs to write the field again after it.
 void Form::checkSPEED() {
     calcVmax();
     clampSPEED(state_);
