@@ -30,6 +30,23 @@ constexpr bool readsOnlyCaptions(const std::array<AccessibleName, kFocusCount>& 
     return true;
 }
 
+// A row left out of a table is a zero-initialised one, naming the first group: every row names
+// a control of its own, and none that first group.
+template <typename Row, std::size_t N, typename Key>
+constexpr bool rowsDistinct(const std::array<Row, N>& rows, Key key) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (key(rows[i]) == Ctl{}) {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (key(rows[j]) == key(rows[i])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // The two "Berechne den Mindestwurf" buttons tell their group after their caption; the option
@@ -56,6 +73,8 @@ extern constexpr std::array<AccessibleName, kFocusCount> kAccessibleNames = {{
 }};
 static_assert(readsOnlyCaptions(kAccessibleNames),
               "names read static captions, and a buddy is one of them");
+static_assert(rowsDistinct(kAccessibleNames, [](const AccessibleName& r) { return r.control; }),
+              "one row for every control that takes the focus");
 
 std::string accessibleName(Ctl control) {
     const auto row =
@@ -79,7 +98,7 @@ std::string accessibleName(Ctl control) {
 
 // The fields a turn derives and the speed are said too when the program rewrites them, also
 // while they are being typed in: a screen reader speaks the keys, not the rewrite.
-const std::array<SpokenResult, 8> kSpokenResults = {{
+extern constexpr std::array<SpokenResult, 8> kSpokenResults = {{
     {lblAmax, {Label3}, label4, {}},
     {lblVmax, {Label7}, Label8, {}},
     {txtRadius, {Frame4, Label13}, {}, {cmdCalcMWTURN}},
@@ -89,6 +108,8 @@ const std::array<SpokenResult, 8> kSpokenResults = {{
     {txtPHI, {Label18}, {}, {cmdTurn}},
     {txtV, {Frame5}, Label9, {cmdBrake, cmdAccel, cmdTurn}},
 }};
+static_assert(rowsDistinct(kSpokenResults, [](const SpokenResult& r) { return r.result; }),
+              "one row for every result");
 
 std::string spokenResult(const SpokenResult& row, std::string_view value) {
     if (value.find_first_not_of(' ') == std::string_view::npos) {
