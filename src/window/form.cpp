@@ -4,6 +4,10 @@
 #include "window/reports.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
 #include <utility>
 
 namespace velorix {
@@ -49,24 +53,33 @@ Form::Handler Form::handlerFor(Ctl control) {
 template <typename Event>
 std::optional<Failure> Form::run(Event&& event, std::optional<Ctl> typed, std::string_view text,
                                  std::optional<Ctl> pressed) noexcept {
-    ResultTexts before = resultTexts();
-    // The field typed in speaks the keys itself: only a rewrite of what was typed is news.
-    for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
-        if (kSpokenResults[i].result == typed) {
-            before[i] = text;
-        }
-    }
-    written_.reset();
-    std::optional<Failure> outcome;
     try {
-        event();
-    } catch (const Failure& failure) {
-        outcome = failure;
-        // Its report speaks instead; only what really changed is said after it.
+        ResultTexts before = resultTexts();
+        // The field typed in speaks the keys itself: only a rewrite of what was typed is news.
+        for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+            if (kSpokenResults[i].result == typed) {
+                before[i] = text;
+            }
+        }
         written_.reset();
+        std::optional<Failure> outcome;
+        try {
+            event();
+        } catch (const Failure& failure) {
+            outcome = failure;
+            // Its report speaks instead; only what really changed is said after it.
+            written_.reset();
+        }
+        announcement_ = velorix::announcement(before, resultTexts(), written_, pressed);
+        return outcome;
+    } catch (const std::exception& e) {
+        // Running out of memory is none of the failures a report names, and the window cannot
+        // go on from a half-run handler: the program ends, saying why.
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        std::fprintf(stderr, "Velorix: %s. Das Programm wird beendet.\n",
+                     memory ? "Kein Speicher mehr frei" : e.what());
+        std::abort();
     }
-    announcement_ = velorix::announcement(before, resultTexts(), written_, pressed);
-    return outcome;
 }
 
 ResultTexts Form::resultTexts() const {
