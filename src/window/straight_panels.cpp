@@ -27,7 +27,7 @@ void Form::cmdAccel_Click() {
         applyACCEL(state_, n);
     } catch (const Failure& failure) {
         const long k = long{n} * state_.AFzg;
-        if (k < -32768 || k > 32767) {
+        if (k < kIntegerMin || k > kIntegerMax) {
             throw outOfIntegerRange(fieldName(txtErfolgeBeschl) + " (" + integerToText(n) + ") × " +
                                         fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
                                         ") = " + std::to_string(k),
@@ -62,14 +62,15 @@ void Form::cmdBrake_Click() {
     } catch (const Failure&) {
         throw outOfIntegerRange(fieldName(txtErfolgeBrems) + " (" + integerToText(n) +
                                     ") − 1 = " + std::to_string(n - 1),
-                                "Bitte eine Zahl von 0 bis 32767 eintragen.");
+                                "Bitte eine Zahl von " + integerRange(0, kIntegerMax) +
+                                    " eintragen.");
     }
     const Integer d = integerIn(txtBremsDiff);
     try {
         applyBRAKE(state_, m, d);
     } catch (const Failure& failure) {
         const long k = long{state_.AFzg} * m;
-        if (d > state_.Amax && (k < -32768 || k > 32767)) {
+        if (d > state_.Amax && (k < kIntegerMin || k > kIntegerMax)) {
             throw outOfIntegerRange(fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
                                         ") × (" + fieldName(txtErfolgeBrems) + " − 1) (" +
                                         integerToText(m) + ") = " + std::to_string(k),
