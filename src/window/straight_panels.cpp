@@ -25,14 +25,12 @@ void Form::cmdAccel_Click() {
     const Integer n = integerOr(txtErfolgeBeschl, 0);
     try {
         applyACCEL(state_, n);
+    } catch (const StepFailure&) {
+        throw outOfIntegerRange(fieldName(txtErfolgeBeschl) + " (" + integerToText(n) + ") × " +
+                                    fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
+                                    ") = " + std::to_string(long{n} * state_.AFzg),
+                                "Bitte weniger Erfolge eintragen.");
     } catch (const Failure& failure) {
-        const long k = long{n} * state_.AFzg;
-        if (k < kIntegerMin || k > kIntegerMax) {
-            throw outOfIntegerRange(fieldName(txtErfolgeBeschl) + " (" + integerToText(n) + ") × " +
-                                        fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
-                                        ") = " + std::to_string(k),
-                                    "Bitte weniger Erfolge eintragen.");
-        }
         throw Failure(failure.kind(), "Beim Beschleunigen: " + failure.detail() + ".");
     }
     checkSPEED();
@@ -68,14 +66,12 @@ void Form::cmdBrake_Click() {
     const Integer d = integerIn(txtBremsDiff);
     try {
         applyBRAKE(state_, m, d);
+    } catch (const StepFailure&) {
+        throw outOfIntegerRange(fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) + ") × (" +
+                                    fieldName(txtErfolgeBrems) + " − 1) (" + integerToText(m) +
+                                    ") = " + std::to_string(long{state_.AFzg} * m),
+                                "Bitte weniger Erfolge eintragen.");
     } catch (const Failure& failure) {
-        const long k = long{state_.AFzg} * m;
-        if (d > state_.Amax && (k < kIntegerMin || k > kIntegerMax)) {
-            throw outOfIntegerRange(fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
-                                        ") × (" + fieldName(txtErfolgeBrems) + " − 1) (" +
-                                        integerToText(m) + ") = " + std::to_string(k),
-                                    "Bitte weniger Erfolge eintragen.");
-        }
         throw Failure(failure.kind(), "Beim Bremsen: " + failure.detail() + ".");
     }
     checkSPEED();

@@ -4,7 +4,6 @@
 #include "window/form.h"
 #include "window/reports.h"
 
-#include <cmath>
 
 namespace velorix {
 
@@ -70,10 +69,9 @@ void Form::cmdCalcMWTURN_Click() {
         if (g > 0) {
             try {
                 calcTURN(state_, g);
+            } catch (const StepFailure&) {
+                throw gForceOutOfRange(g);
             } catch (const Failure&) {
-                if (!std::isfinite(static_cast<float>(static_cast<double>(g) * MK_PER_G))) {
-                    throw gForceOutOfRange(g);
-                }
                 throw outOfRealRange("Der Radius " + fieldName(txtV) + "² / (" +
                                          fieldName(txtGForce) + " × " + show(MK_PER_G) +
                                          ") = " + show(state_.Vakt) + "² / (" + show(g) + " × " +
@@ -104,7 +102,8 @@ void Form::cmdTurn_Click() {
     Real angle = 0;
     try {
         angle = applyTURN(state_);
-    } catch (const Failure& failure) {
+    } catch (const StepFailure& failure) {
+        // The angle, over a radius of 0 or too large to hold.
         if (state_.Radius == 0) {
             throw Failure(failure.kind(),
                           "Es ist keine Kurve berechnet, ihr Radius ist 0. Bitte zuerst in " +
@@ -113,15 +112,12 @@ void Form::cmdTurn_Click() {
                               "Geschwindigkeit über 0) und " +
                               captionOf(cmdCalcMWTURN) + " drücken.");
         }
-        if (!std::isfinite(
-                static_cast<Real>(static_cast<double>(state_.Vakt) * 60 / state_.Radius))) {
-            throw outOfRealRange(
-                "Der Winkel " + fieldName(txtV) + " × 60 / Radius = " + show(state_.Vakt) +
-                    " × 60 / " + show(state_.Radius),
-                "Bitte in " + captionOf(Frame4) + " einen größeren Radius angeben und " +
-                    captionOf(cmdCalcMWTURN) + " drücken.",
-                format_);
-        }
+        throw outOfRealRange("Der Winkel " + fieldName(txtV) + " × 60 / Radius = " +
+                                 show(state_.Vakt) + " × 60 / " + show(state_.Radius),
+                             "Bitte in " + captionOf(Frame4) + " einen größeren Radius angeben " +
+                                 "und " + captionOf(cmdCalcMWTURN) + " drücken.",
+                             format_);
+    } catch (const Failure& failure) {
         throw Failure(failure.kind(), "Bei der Kurve: " + failure.detail() + ".");
     }
     setText(txtPHI, show(angle));
