@@ -163,6 +163,19 @@ void MainWindow::connectEvents() {
     }
 }
 
+bool MainWindow::focusNextPrevChild(bool next) {
+    const auto from = std::ranges::find(widgets_, QApplication::focusWidget());
+    if (from == widgets_.end()) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    const auto to =
+        form_.nextTabStop(static_cast<Ctl>(from - widgets_.begin()), next ? 1 : -1, true);
+    if (to) {
+        widget(*to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
+    return true;
+}
+
 void MainWindow::deliver(std::optional<Failure> outcome, std::optional<Ctl> edited,
                          std::optional<Ctl> pressed) {
     // Before the button is disabled: otherwise the toolkit hands the focus on to the next

@@ -29,6 +29,10 @@ public:
     const Form& form() const { return form_; }
     QWidget* widget(Ctl c) const { return widgets_[index(c)]; }
 
+protected:
+    // Tab and Shift+Tab go round the window's focus order as the Form rules it.
+    bool focusNextPrevChild(bool next) override;
+
 private:
     void build();
     void connectEvents();

@@ -209,19 +209,11 @@
     dialog.querySelector('.ok').focus();
   };
 
-  // Focus moves round the window's focus order to the next control that Tab reaches now:
-  // enabled, and of the options only the selected one.
+  // Focus moves round the window's focus order to the next control that Tab reaches now, as
+  // the window's behaviour rules it (enabled, and of the options only the selected one).
   const focusAfter = (el, step) => {
-    const order = layout.focus.map((i) => els[i]);
-    const at = order.indexOf(el);
-    const from = at >= 0 ? at : (step > 0 ? -1 : order.length);
-    for (let n = 1; n <= order.length; n += 1) {
-      const next = order[(((from + step * n) % order.length) + order.length) % order.length];
-      if (!next.disabled && next.tabIndex > 0) {
-        next.focus();
-        return;
-      }
-    }
+    const to = wasm._velorix_next_tab_stop(els.indexOf(el), step, 1);
+    if (to >= 0) els[to].focus();
   };
 
   const deliver = (failed, pressed) => {

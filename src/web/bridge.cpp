@@ -191,6 +191,17 @@ const char* velorix_text(int control) noexcept {
     return valid(control) ? form->text(static_cast<Ctl>(control)).c_str() : "";
 }
 
+// The control Tab (step 1) or Shift+Tab (step -1) reaches from `control` (any number outside
+// the controls: from before the first), going round when `wrap` is 1; -1 for none.
+int velorix_next_tab_stop(int control, int step, int wrap) noexcept {
+    if (!form) {
+        return -1;
+    }
+    const auto from = valid(control) ? static_cast<Ctl>(control) : Ctl{};
+    const auto to = form->nextTabStop(from, step, wrap != 0);
+    return to ? static_cast<int>(index(*to)) : -1;
+}
+
 // Bit 0: enabled; bit 1: selected.
 int velorix_flags(int control) noexcept {
     if (!valid(control)) {

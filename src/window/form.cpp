@@ -140,6 +140,27 @@ std::optional<Failure> Form::click(Ctl control) noexcept {
     return outcome;
 }
 
+std::optional<Ctl> Form::nextTabStop(Ctl from, int step, bool wrap) const {
+    static const auto order = focusOrder();
+    const auto n = static_cast<long>(order.size());
+    const auto at = std::find(order.begin(), order.end(), from) - order.begin();
+    long i = at < n ? at : (step > 0 ? -1 : n);
+    for (long tried = 0; tried < n; ++tried) {
+        i += step > 0 ? 1 : -1;
+        if (i < 0 || i >= n) {
+            if (!wrap) {
+                return std::nullopt;
+            }
+            i = (i + n) % n;
+        }
+        const Ctl c = order[static_cast<std::size_t>(i)];
+        if (enabled(c) && (layoutRow(c).kind != Kind::OptionButton || selected(c))) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
+
 std::bitset<kControlCount> Form::takeChanges() {
     return std::exchange(changed_, {});
 }

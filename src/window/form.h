@@ -41,6 +41,12 @@ public:
     const VehicleState& state() const { return state_; }
     const NumberFormat& numberFormat() const { return format_; }
 
+    // The control that Tab (step 1) or Shift+Tab (step -1) reaches from `from`, in focus order:
+    // an enabled one, and of the option buttons only the selected one. From a control outside
+    // the order it starts at the first or the last. With `wrap` it goes round past the end,
+    // without it there is none.
+    std::optional<Ctl> nextTabStop(Ctl from, int step, bool wrap) const;
+
     // The controls changed since the last call, for the view to mirror.
     std::bitset<kControlCount> takeChanges();
 
