@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/accessible.h"
 
+#include "desktop/qt_text.h"
 #include "window/accessibility.h"
 
 #include <QAccessibleWidget>
@@ -14,10 +15,6 @@
 namespace velorix {
 
 namespace {
-
-QString qt(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::optional<QTextBoundaryFinder::BoundaryType> finderType(QAccessible::TextBoundaryType type) {
     switch (type) {
@@ -252,7 +249,12 @@ QWidget* captionOf(QLabel* label) {
     if (row == kSpokenResults.end()) {
         return nullptr;
     }
-    QWidget* caption = label->window()->findChild<QWidget*>(qt(layoutRow(row->caption).name));
+    // The caption nearest the label.
+    const auto nearest = row->captions[1] ? row->captions[1] : row->captions[0];
+    if (!nearest) {
+        return nullptr;
+    }
+    QWidget* caption = label->window()->findChild<QWidget*>(qt(layoutRow(*nearest).name));
     return caption != nullptr && !caption->isAncestorOf(label) ? caption : nullptr;
 }
 

@@ -20,6 +20,7 @@
 #include <QSignalBlocker>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTimer>
 #include <QTranslator>
 
 #include <ranges>
@@ -147,16 +148,44 @@ void MainWindow::connectEvents() {
                     deliver(form_.edit(id, edit->text().toStdString()), id);
                 }
             });
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget(id))) {
-            connect(button, &QAbstractButton::clicked, this, [this, id] {
-                announcer_.pressed(id);
-                deliver(form_.click(id));
+        } else if (auto* option = qobject_cast<QRadioButton*>(widget(id))) {
+            // Selected by a click, an arrow key or a screen reader's toggle action alike; the
+            // view's own mirroring blocks the signal.
+            connect(option, &QRadioButton::toggled, this, [this, id](bool on) {
+                if (on) {
+                    deliver(form_.click(id), std::nullopt, id);
+                }
             });
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget(id))) {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, id] { deliver(form_.click(id), std::nullopt, id); });
         }
     }
 }
 
-void MainWindow::deliver(std::optional<Failure> outcome, std::optional<Ctl> edited) {
+bool MainWindow::focusNextPrevChild(bool next) {
+    const auto from = std::ranges::find(widgets_, QApplication::focusWidget());
+    if (from == widgets_.end()) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    const auto to =
+        form_.nextTabStop(static_cast<Ctl>(from - widgets_.begin()), next ? 1 : -1, true);
+    if (to) {
+        widget(*to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
+    return true;
+}
+
+void MainWindow::deliver(std::optional<Failure> outcome, std::optional<Ctl> edited,
+                         std::optional<Ctl> pressed) {
+    // Before the button is disabled: otherwise the toolkit hands the focus on to the next
+    // button, which a repeated key would press.
+    const std::optional<Ctl> focus = form_.focusAfter();
+    if (pressed && focus && widget(*pressed)->hasFocus()) {
+        auto* field = static_cast<QLineEdit*>(widget(*focus));
+        field->setCursorPosition(static_cast<int>(field->text().size()));
+        field->setFocus(Qt::OtherFocusReason);
+    }
     const auto changed = form_.takeChanges();
     for (std::size_t i = 0; i < changed.size(); ++i) {
         if (changed.test(i)) {
@@ -171,6 +200,24 @@ void MainWindow::deliver(std::optional<Failure> outcome, std::optional<Ctl> edit
     if (outcome) {
         reporter_.report(*outcome);
     }
+    announce(form_.announcement());
+}
+
+void MainWindow::announce(const std::string& message) {
+    if (message.empty() || !isVisible()) {
+        return;
+    }
+    if (announcement_ == nullptr) {
+        announcement_ = new Announcement(this);
+    }
+    // Said once the focus change of the event has reached the screen reader, so that it comes
+    // after the newly focused control, not cut off by it.
+    QTimer::singleShot(0, announcement_, [announcement = announcement_, text = qt(message)] {
+        // A report opened since speaks for itself.
+        if (QApplication::activeModalWidget() == nullptr) {
+            announcement->say(text);
+        }
+    });
 }
 
 void MainWindow::mirror(Ctl c) {
@@ -197,7 +244,6 @@ void MainWindow::mirror(Ctl c) {
         // Of a group only the selected option is a Tab stop; the arrow keys reach the others.
         option->setFocusPolicy(form_.selected(c) ? Qt::StrongFocus : Qt::ClickFocus);
     }
-    announcer_.mirrored(c);
 }
 
 void MessageBoxReporter::report(const Failure& failure) {

@@ -15,6 +15,16 @@ Real modifierForExcess(Integer excess) {
     return r;
 }
 
+// Runs one named step of a rule, its failure marked with the step.
+template <typename Calculation>
+auto step(Step which, Calculation calculation) {
+    try {
+        return calculation();
+    } catch (const Failure& failure) {
+        throw StepFailure(failure, which);
+    }
+}
+
 } // namespace
 
 Real calcMW(const VehicleState& state, double demand) {
@@ -27,14 +37,14 @@ Real calcMW(const VehicleState& state, double demand) {
 }
 
 void applyACCEL(VehicleState& state, Integer n) {
-    const Integer k = checkedProduct(n, state.AFzg);
+    const Integer k = step(Step::Successes, [&] { return checkedProduct(n, state.AFzg); });
     state.Vakt = storeReal(static_cast<double>(state.Vakt) + k);
 }
 
 void applyBRAKE(VehicleState& state, Integer m, Integer d) {
     if (d > state.Amax) {
         const Real t = storeReal(static_cast<double>(state.Vakt) - state.Amax);
-        const Integer k = checkedProduct(state.AFzg, m);
+        const Integer k = step(Step::Successes, [&] { return checkedProduct(state.AFzg, m); });
         state.Vakt = storeReal(static_cast<double>(t) - k);
     } else {
         state.Vakt = storeReal(static_cast<double>(state.Vakt) - d);
@@ -50,14 +60,17 @@ Real calcTURN(VehicleState& state) {
 }
 
 void calcTURN(VehicleState& state, Real g) {
-    const Real a = storeReal(static_cast<double>(g) * MK_PER_G);
+    const Real a = step(Step::LateralAcceleration,
+                        [&] { return storeReal(static_cast<double>(g) * MK_PER_G); });
     state.Aturn = a;
     const double speed = state.Vakt;
     state.Radius = storeReal(checkedQuotient(speed * speed, a));
 }
 
 Real applyTURN(VehicleState& state) {
-    const Real phi = storeReal(checkedQuotient(static_cast<double>(state.Vakt) * 60, state.Radius));
+    const Real phi = step(Step::Angle, [&] {
+        return storeReal(checkedQuotient(static_cast<double>(state.Vakt) * 60, state.Radius));
+    });
     const Real angle = roundReal(phi, 0);
     state.Vakt = storeReal(static_cast<double>(state.Vakt) - state.Aturn);
     return angle;

@@ -7,11 +7,11 @@ namespace velorix {
 
 void calcMAXSPEED(VehicleState& state) {
     // 1.5 × an integer is exact in double; only the rounding to Integer can fail.
-    state.Vmax = realToInteger(state.VFzg * 1.5);
+    state.Vmax = realToInteger(state.VFzg * kVmaxPerVFzg);
 }
 
 void calcMAXACCEL(VehicleState& state) {
-    state.Amax = checkedProduct(state.AFzg, 4);
+    state.Amax = checkedProduct(state.AFzg, kAmaxPerAFzg);
 }
 
 void clampSPEED(VehicleState& state) {

@@ -17,6 +17,10 @@ struct VehicleState {
     Real Radius = 0;  // radius of the planned turn, m
 };
 
+// The limits per point of rating.
+inline constexpr Integer kAmaxPerAFzg = 4;
+inline constexpr double kVmaxPerVFzg = 1.5;
+
 // Vmax ← 1.5 × VFzg, halves to even; overflow from VFzg ≥ 21845 or ≤ −21846, Vmax unchanged.
 void calcMAXSPEED(VehicleState& state);
 

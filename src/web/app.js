@@ -36,6 +36,7 @@
   const layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
+  const spoken = document.querySelector('.spoken');
   const svgNS = 'http://www.w3.org/2000/svg';
 
   // A phone offers its decimal keypad, whose Enter key goes on to the next field.
@@ -126,8 +127,6 @@
     } else if (row.kind === 'label') {
       el = document.createElement('div');
       el.className = row.wraps ? 'label wraps' : 'label';
-      // Only result labels ever change their caption, and a screen reader reads each change.
-      el.setAttribute('aria-live', 'polite');
     } else if (row.kind === 'button') {
       el = document.createElement('button');
       el.type = 'button';
@@ -182,36 +181,54 @@
     }
   };
 
-  // One report per user event, in a modal dialog; closing it puts focus and caret back.
+  // What the window has to say after an event goes to the one polite live region, each time as
+  // a new paragraph. A screen reader drops a text equal to the one before as a duplicate, so a
+  // repeated one gets a zero-width space, which is not spoken.
+  let lastSaid = '';
+  const announce = () => {
+    let message = wasm.UTF8ToString(wasm._velorix_announcement());
+    if (!message) return;
+    if (message === lastSaid) message += '\u200b';
+    lastSaid = message;
+    const said = document.createElement('p');
+    said.textContent = message;
+    spoken.replaceChildren(said);
+  };
+
+  // One report per user event, in a modal dialog; closing it puts focus and caret back and
+  // then says what the event changed.
   const report = () => {
     const back = document.activeElement;
     const caret = back instanceof HTMLInputElement && back.type === 'text'
       ? [back.selectionStart, back.selectionEnd] : null;
     dialog.querySelector('.message').textContent = wasm.UTF8ToString(wasm._velorix_failure());
+    // The modal dialog hides the live region, and its return would read the old text again.
+    spoken.replaceChildren();
+    lastSaid = '';
     dialog.addEventListener('close', () => {
       if (back instanceof HTMLElement) back.focus();
       if (caret) back.setSelectionRange(caret[0], caret[1]);
+      announce();
     }, { once: true });
     dialog.showModal();
     dialog.querySelector('.ok').focus();
   };
 
-  // Focus moves round the window's focus order to the next control that Tab reaches now:
-  // enabled, and of the options only the selected one.
+  // Focus moves round the window's focus order to the next control that Tab reaches now, as
+  // the window's behaviour rules it (enabled, and of the options only the selected one).
   const focusAfter = (el, step) => {
-    const order = layout.focus.map((i) => els[i]);
-    const at = order.indexOf(el);
-    const from = at >= 0 ? at : (step > 0 ? -1 : order.length);
-    for (let n = 1; n <= order.length; n += 1) {
-      const next = order[(((from + step * n) % order.length) + order.length) % order.length];
-      if (!next.disabled && next.tabIndex > 0) {
-        next.focus();
-        return;
-      }
-    }
+    const to = wasm._velorix_next_tab_stop(els.indexOf(el), step, 1);
+    if (to >= 0) els[to].focus();
   };
 
-  const deliver = (failed) => {
+  const deliver = (failed, pressed) => {
+    // A button that disables itself sends the focus into its own panel, before it is disabled.
+    const to = pressed === undefined ? -1 : wasm._velorix_focus();
+    if (to >= 0 && [els[pressed], document.body].includes(document.activeElement)) {
+      const field = els[to];
+      field.focus();
+      field.setSelectionRange(field.value.length, field.value.length);
+    }
     const focused = document.activeElement;
     for (let i = 0; i < rows.length; i += 1) {
       if (wasm._velorix_changed(i)) mirror(i);
@@ -219,6 +236,7 @@
     // A control that disables itself hands the focus on, as on the desktop.
     if (focused?.disabled) focusAfter(focused, 1);
     if (failed > 0) report();
+    else announce();
   };
 
   // A press on a label, a group, a disabled control or the empty page leaves the focus where it
@@ -247,7 +265,7 @@
       // The input event is the user's own change: the program's writes raise none.
       el.addEventListener('input', () => deliver(edit(i, el.value)));
     } else if (row.kind === 'button' || row.kind === 'option') {
-      el.addEventListener('click', () => deliver(wasm._velorix_click(i)));
+      el.addEventListener('click', () => deliver(wasm._velorix_click(i), i));
     }
   });
 

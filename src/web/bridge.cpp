@@ -53,13 +53,23 @@ const char* kindName(Kind k) {
     return "line";
 }
 
+// A JSON string: quotation mark and backslash escaped, and every control character, which JSON
+// does not allow raw, as \u00XX. Everything else is UTF-8 as it stands.
 void quoted(std::string& out, std::string_view s) {
     out += '"';
     for (const char c : s) {
+        const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
+        } else {
+            out += c;
         }
-        out += c;
     }
     out += '"';
 }
@@ -154,6 +164,19 @@ const char* velorix_failure() noexcept {
     return failure.c_str();
 }
 
+// What a screen reader must hear after the last event, once its report is closed; empty for
+// nothing.
+const char* velorix_announcement() noexcept {
+    return form ? form->announcement().c_str() : "";
+}
+
+// The control the focus goes to after the last click, if the pressed button disabled itself and
+// held the focus; -1 when it stays.
+int velorix_focus() noexcept {
+    const auto to = form ? form->focusAfter() : std::nullopt;
+    return to ? static_cast<int>(index(*to)) : -1;
+}
+
 // Whether the control changed since the last time this was asked for it.
 int velorix_changed(int control) noexcept {
     if (!valid(control)) {
@@ -166,6 +189,17 @@ int velorix_changed(int control) noexcept {
 
 const char* velorix_text(int control) noexcept {
     return valid(control) ? form->text(static_cast<Ctl>(control)).c_str() : "";
+}
+
+// The control Tab (step 1) or Shift+Tab (step -1) reaches from `control` (any number outside
+// the controls: from before the first), going round when `wrap` is 1; -1 for none.
+int velorix_next_tab_stop(int control, int step, int wrap) noexcept {
+    if (!form) {
+        return -1;
+    }
+    const auto from = valid(control) ? static_cast<Ctl>(control) : Ctl{};
+    const auto to = form->nextTabStop(from, step, wrap != 0);
+    return to ? static_cast<int>(index(*to)) : -1;
 }
 
 // Bit 0: enabled; bit 1: selected.

@@ -30,6 +30,23 @@ constexpr bool readsOnlyCaptions(const std::array<AccessibleName, kFocusCount>& 
     return true;
 }
 
+// A row left out of a table is a zero-initialised one, naming the first group: every row names
+// a control of its own, and none that first group.
+template <typename Row, std::size_t N, typename Key>
+constexpr bool rowsDistinct(const std::array<Row, N>& rows, Key key) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (key(rows[i]) == Ctl{}) {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (key(rows[j]) == key(rows[i])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // The two "Berechne den Mindestwurf" buttons tell their group after their caption; the option
@@ -56,6 +73,8 @@ extern constexpr std::array<AccessibleName, kFocusCount> kAccessibleNames = {{
 }};
 static_assert(readsOnlyCaptions(kAccessibleNames),
               "names read static captions, and a buddy is one of them");
+static_assert(rowsDistinct(kAccessibleNames, [](const AccessibleName& r) { return r.control; }),
+              "one row for every control that takes the focus");
 
 std::string accessibleName(Ctl control) {
     const auto row =
@@ -77,13 +96,20 @@ std::string accessibleName(Ctl control) {
     return name;
 }
 
-const std::array<SpokenResult, 5> kSpokenResults = {{
-    {lblAmax, Label3, label4, {}},
-    {lblVmax, Label7, Label8, {}},
-    {lblMindestwurf, Frame8, {}, {cmdCalcMWBrake, cmdCalcMWTURN}},
-    {txtPHI, Label18, {}, {cmdTurn}},
-    {txtV, Frame5, Label9, {cmdBrake, cmdAccel, cmdTurn}},
+// The fields a turn derives and the speed are said too when the program rewrites them, also
+// while they are being typed in: a screen reader speaks the keys, not the rewrite.
+extern constexpr std::array<SpokenResult, 8> kSpokenResults = {{
+    {lblAmax, {Label3}, label4, {}},
+    {lblVmax, {Label7}, Label8, {}},
+    {txtRadius, {Frame4, Label13}, {}, {cmdCalcMWTURN}},
+    {txtGForce, {Frame4, Label14}, {}, {cmdCalcMWTURN}},
+    {txtGForceMK, {Frame4, Label14}, Label17, {cmdCalcMWTURN}},
+    {lblMindestwurf, {Frame8}, {}, {cmdCalcMWBrake, cmdCalcMWTURN}},
+    {txtPHI, {Label18}, {}, {cmdTurn}},
+    {txtV, {Frame5}, Label9, {cmdBrake, cmdAccel, cmdTurn}},
 }};
+static_assert(rowsDistinct(kSpokenResults, [](const SpokenResult& r) { return r.result; }),
+              "one row for every result");
 
 std::string spokenResult(const SpokenResult& row, std::string_view value) {
     if (value.find_first_not_of(' ') == std::string_view::npos) {
@@ -101,13 +127,49 @@ std::string spokenResult(const SpokenResult& row, std::string_view value) {
             spoken += ' ';
         }
     };
-    append(layoutRow(row.caption).text);
+    for (const std::optional<Ctl>& caption : row.captions) {
+        if (caption) {
+            append(layoutRow(*caption).text);
+        }
+    }
     append(value);
     if (row.unit) {
         append(layoutRow(*row.unit).text);
     }
     spoken.pop_back();
     return spoken;
+}
+
+std::string announcement(const ResultTexts& before, const ResultTexts& after,
+                         const std::bitset<kControlCount>& written, std::optional<Ctl> pressed) {
+    std::string said;
+    for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+        const SpokenResult& row = kSpokenResults[i];
+        const bool ownResult =
+            pressed && written.test(index(row.result)) &&
+            std::find(row.buttons.begin(), row.buttons.end(), *pressed) != row.buttons.end();
+        if (before[i] == after[i] && !ownResult) {
+            continue;
+        }
+        const std::string spoken = spokenResult(row, after[i]);
+        if (!spoken.empty()) {
+            said += said.empty() ? spoken : ", " + spoken;
+        }
+    }
+    return said;
+}
+
+std::optional<Ctl> focusAfterDisabling(Ctl button) {
+    // The panel's successes field, where braking or turning again begins; a Space typed there
+    // only adds a blank after the number.
+    switch (button) {
+    case cmdBrake:
+        return txtErfolgeBrems;
+    case cmdTurn:
+        return txtErfolgeKurve;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace velorix

@@ -4,9 +4,11 @@
 #include "window/layout.h"
 
 #include <array>
+#include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace velorix {
 
@@ -26,19 +28,35 @@ extern const std::array<AccessibleName, kFocusCount> kAccessibleNames;
 // The spoken name of a control; empty for a control without a row.
 std::string accessibleName(Ctl control);
 
-// A value the window works out, spoken as it appears: its caption, the value, its unit. The
-// buttons that work it out speak it even when it comes out unchanged.
+// A value the window works out or rewrites, spoken as it appears: its captions, the value, its
+// unit ("Kurve Radius [m] 65,78947", "Aktuelle Geschwindigkeit 225 m/k").
 struct SpokenResult {
     Ctl result;
-    Ctl caption;
+    std::array<std::optional<Ctl>, 2> captions;
     std::optional<Ctl> unit;
+    // After one of these buttons the result is said whenever the button wrote it, even when it
+    // came out unchanged.
     std::array<std::optional<Ctl>, 3> buttons;
 };
 
 // In the order a screen reader says them when one event brings several.
-extern const std::array<SpokenResult, 5> kSpokenResults;
+extern const std::array<SpokenResult, 8> kSpokenResults;
 
 // What a screen reader says for a result with this value: nothing for a blank one.
 std::string spokenResult(const SpokenResult& row, std::string_view value);
+
+// The results' texts at one moment, in the order of kSpokenResults.
+using ResultTexts = std::array<std::string, std::tuple_size_v<decltype(kSpokenResults)>>;
+
+// What a screen-reader user must hear after one user event: every result whose text the event
+// changed (for the field typed in: whose text the program rewrote), and the results that the
+// pressed button wrote even when unchanged; each once, joined by ", ". Empty when the event
+// changed no result.
+std::string announcement(const ResultTexts& before, const ResultTexts& after,
+                         const std::bitset<kControlCount>& written, std::optional<Ctl> pressed);
+
+// Where the focus goes when a pressed button has disabled itself: into its own panel, on a
+// control that a repeated Space or Enter cannot turn into another manoeuvre or a report.
+std::optional<Ctl> focusAfterDisabling(Ctl button);
 
 } // namespace velorix

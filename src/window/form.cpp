@@ -4,6 +4,10 @@
 #include "window/reports.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
 #include <utility>
 
 namespace velorix {
@@ -47,30 +51,67 @@ Form::Handler Form::handlerFor(Ctl control) {
 }
 
 template <typename Event>
-std::optional<Failure> Form::run(Event&& event) noexcept {
+std::optional<Failure> Form::run(Event&& event, std::optional<Ctl> typed, std::string_view text,
+                                 std::optional<Ctl> pressed) noexcept {
     try {
-        event();
-    } catch (const Failure& failure) {
-        return failure;
+        ResultTexts before = resultTexts();
+        // The field typed in speaks the keys itself: only a rewrite of what was typed is news.
+        for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+            if (kSpokenResults[i].result == typed) {
+                before[i] = text;
+            }
+        }
+        written_.reset();
+        std::optional<Failure> outcome;
+        try {
+            event();
+        } catch (const Failure& failure) {
+            outcome = failure;
+            // Its report speaks instead; only what really changed is said after it.
+            written_.reset();
+        }
+        announcement_ = velorix::announcement(before, resultTexts(), written_, pressed);
+        return outcome;
+    } catch (const std::exception& e) {
+        // Running out of memory is none of the failures a report names, and the window cannot
+        // go on from a half-run handler: the program ends, saying why.
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        std::fprintf(stderr, "Velorix: %s. Das Programm wird beendet.\n",
+                     memory ? "Kein Speicher mehr frei" : e.what());
+        std::abort();
     }
-    return std::nullopt;
+}
+
+ResultTexts Form::resultTexts() const {
+    ResultTexts texts;
+    for (std::size_t i = 0; i < kSpokenResults.size(); ++i) {
+        texts[i] = text(kSpokenResults[i].result);
+    }
+    return texts;
 }
 
 std::optional<Failure> Form::load() noexcept {
     deepestChain_ = 0;
-    return run([this] { Form_Load(); });
+    const auto outcome = run([this] { Form_Load(); });
+    announcement_.clear();
+    return outcome;
 }
 
 std::optional<Failure> Form::edit(Ctl field, std::string text) noexcept {
     deepestChain_ = 0;
+    announcement_.clear();
+    focusAfter_.reset();
     if (layoutRow(field).kind != Kind::TextBox || !enabled(field)) {
         return std::nullopt;
     }
-    return run([&] { setText(field, std::move(text)); });
+    // The text is looked at before the event takes it.
+    return run([&] { setText(field, std::move(text)); }, field, text);
 }
 
 std::optional<Failure> Form::click(Ctl control) noexcept {
     deepestChain_ = 0;
+    announcement_.clear();
+    focusAfter_.reset();
     const ControlSpec& row = layoutRow(control);
     if (!enabled(control)) {
         return std::nullopt;
@@ -92,7 +133,32 @@ std::optional<Failure> Form::click(Ctl control) noexcept {
     } else if (row.kind != Kind::CommandButton) {
         return std::nullopt;
     }
-    return run([&] { raise(control); });
+    const auto outcome = run([&] { raise(control); }, std::nullopt, {}, control);
+    if (!enabled(control)) {
+        focusAfter_ = focusAfterDisabling(control);
+    }
+    return outcome;
+}
+
+std::optional<Ctl> Form::nextTabStop(Ctl from, int step, bool wrap) const {
+    static const auto order = focusOrder();
+    const auto n = static_cast<long>(order.size());
+    const auto at = std::find(order.begin(), order.end(), from) - order.begin();
+    long i = at < n ? at : (step > 0 ? -1 : n);
+    for (long tried = 0; tried < n; ++tried) {
+        i += step > 0 ? 1 : -1;
+        if (i < 0 || i >= n) {
+            if (!wrap) {
+                return std::nullopt;
+            }
+            i = (i + n) % n;
+        }
+        const Ctl c = order[static_cast<std::size_t>(i)];
+        if (enabled(c) && (layoutRow(c).kind != Kind::OptionButton || selected(c))) {
+            return c;
+        }
+    }
+    return std::nullopt;
 }
 
 std::bitset<kControlCount> Form::takeChanges() {
@@ -101,6 +167,7 @@ std::bitset<kControlCount> Form::takeChanges() {
 
 void Form::setText(Ctl field, std::string text) {
     ControlState& c = controls_[index(field)];
+    written_.set(index(field));
     if (c.text == text) {
         return;
     }
@@ -111,6 +178,7 @@ void Form::setText(Ctl field, std::string text) {
 
 void Form::setCaption(Ctl label, std::string caption) {
     ControlState& c = controls_[index(label)];
+    written_.set(index(label));
     if (c.text != caption) {
         c.text = std::move(caption);
         changed_.set(index(label));

@@ -4,6 +4,7 @@
 #include "numbers/failure.h"
 #include "numbers/text.h"
 #include "rules/vehicle_state.h"
+#include "window/accessibility.h"
 #include "window/layout.h"
 
 #include <array>
@@ -40,8 +41,21 @@ public:
     const VehicleState& state() const { return state_; }
     const NumberFormat& numberFormat() const { return format_; }
 
+    // The control that Tab (step 1) or Shift+Tab (step -1) reaches from `from`, in focus order:
+    // an enabled one, and of the option buttons only the selected one. From a control outside
+    // the order it starts at the first or the last. With `wrap` it goes round past the end,
+    // without it there is none.
+    std::optional<Ctl> nextTabStop(Ctl from, int step, bool wrap) const;
+
     // The controls changed since the last call, for the view to mirror.
     std::bitset<kControlCount> takeChanges();
+
+    // What a screen reader must hear after the last user event, to be said once the event and
+    // its report are over; empty when nothing. Load brings nothing.
+    const std::string& announcement() const { return announcement_; }
+    // Where the focus goes after the last click when the pressed button disabled itself; a
+    // view moves it there if it was on the button. None: it stays where it is.
+    std::optional<Ctl> focusAfter() const { return focusAfter_; }
 
     // How deeply handlers nested during the last user event: 0 when none ran, 1 when no handler
     // wrote a field with a handler of its own.
@@ -59,8 +73,13 @@ private:
     };
     using Handler = void (Form::*)();
 
+    // Runs one user event; `typed` is the field the user typed `text` into, `pressed` the
+    // button or option clicked.
     template <typename Event>
-    std::optional<Failure> run(Event&& event) noexcept;
+    std::optional<Failure> run(Event&& event, std::optional<Ctl> typed = std::nullopt,
+                               std::string_view text = {},
+                               std::optional<Ctl> pressed = std::nullopt) noexcept;
+    ResultTexts resultTexts() const;
 
     // Field access for the handlers.
     void setText(Ctl field, std::string text);
@@ -109,6 +128,9 @@ private:
     VehicleState state_;
     std::array<ControlState, kControlCount> controls_;
     std::bitset<kControlCount> changed_;
+    std::bitset<kControlCount> written_; // during the current event, changed or not
+    std::string announcement_;
+    std::optional<Ctl> focusAfter_;
     int chainLimit_;
     int chainDepth_ = 0;
     int deepestChain_ = 0;

@@ -37,6 +37,15 @@ constexpr ControlSpec line(Ctl id, std::string_view name, Ctl parent, LineEnds e
     return {id, name, Kind::Line, parent, {}, {}, ends};
 }
 
+constexpr bool takesFocus(Kind kind) {
+    return kind == TextBox || kind == CommandButton || kind == OptionButton;
+}
+
+constexpr std::size_t focusCount(const std::array<ControlSpec, kControlCount>& rows) {
+    return static_cast<std::size_t>(std::count_if(
+        rows.begin(), rows.end(), [](const ControlSpec& r) { return takesFocus(r.kind); }));
+}
+
 constexpr bool inTableOrder(const std::array<ControlSpec, kControlCount>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (index(rows[i].id) != i) {
@@ -124,14 +133,13 @@ extern constexpr std::array<ControlSpec, kControlCount> kLayout = {{
     line(Line6, "Line6", Frame4, {5520, 360, 6840, 360}),
 }};
 static_assert(inTableOrder(kLayout), "every row must stand at the index of its Ctl");
+static_assert(focusCount(kLayout) == kFocusCount, "kFocusCount counts the focusable rows");
 
 std::array<Ctl, kFocusCount> focusOrder() {
     std::array<Ctl, kFocusCount> order{};
     std::size_t n = 0;
     for (const ControlSpec& row : kLayout) {
-        const bool takesFocus =
-            row.kind == TextBox || row.kind == CommandButton || row.kind == OptionButton;
-        if (takesFocus) {
+        if (takesFocus(row.kind)) {
             order.at(n++) = row.id;
         }
     }

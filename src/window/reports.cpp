@@ -36,6 +36,14 @@ std::string inQuotes(std::string_view caption) {
 
 } // namespace
 
+std::string captionOf(Ctl control) {
+    return inQuotes(layoutRow(control).text);
+}
+
+std::string integerRange(long low, long high) {
+    return std::to_string(low) + " bis " + std::to_string(high);
+}
+
 std::string quoted(std::string_view text) {
     constexpr int kShown = 40;
     std::string out = "„";
@@ -93,7 +101,8 @@ Failure unreadableField(FailureKind kind, Ctl field, std::string_view text, bool
     }
     if (whole) {
         return Failure(kind, "Im Feld " + fieldName(field) + " steht " + quoted(text) +
-                                 ", gerundet liegt das außerhalb von -32768 bis 32767." +
+                                 ", gerundet liegt das außerhalb von " +
+                                 integerRange(kIntegerMin, kIntegerMax) + "." +
                                  " Bitte eine Zahl in diesem Bereich eintragen.");
     }
     return Failure(kind, "Im Feld " + fieldName(field) + " steht " + quoted(text) +
@@ -103,7 +112,8 @@ Failure unreadableField(FailureKind kind, Ctl field, std::string_view text, bool
 }
 
 Failure outOfIntegerRange(const std::string& what, std::string_view hint) {
-    std::string detail = what + " liegt außerhalb von -32768 bis 32767.";
+    std::string detail =
+        what + " liegt außerhalb von " + integerRange(kIntegerMin, kIntegerMax) + ".";
     if (!hint.empty()) {
         detail += ' ';
         detail += hint;

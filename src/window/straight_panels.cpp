@@ -25,18 +25,15 @@ void Form::cmdAccel_Click() {
     const Integer n = integerOr(txtErfolgeBeschl, 0);
     try {
         applyACCEL(state_, n);
+    } catch (const StepFailure&) {
+        throw outOfIntegerRange(fieldName(txtErfolgeBeschl) + " (" + integerToText(n) + ") × " +
+                                    fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
+                                    ") = " + std::to_string(long{n} * state_.AFzg),
+                                "Bitte weniger Erfolge eintragen.");
     } catch (const Failure& failure) {
-        const long k = long{n} * state_.AFzg;
-        if (k < -32768 || k > 32767) {
-            throw outOfIntegerRange(fieldName(txtErfolgeBeschl) + " (" + integerToText(n) + ") × " +
-                                        fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
-                                        ") = " + std::to_string(k),
-                                    "Bitte weniger Erfolge eintragen.");
-        }
         throw Failure(failure.kind(), "Beim Beschleunigen: " + failure.detail() + ".");
     }
     checkSPEED();
-    setText(txtV, show(state_.Vakt));
 }
 
 void Form::cmdCalcMWBrake_Click() {
@@ -63,23 +60,21 @@ void Form::cmdBrake_Click() {
     } catch (const Failure&) {
         throw outOfIntegerRange(fieldName(txtErfolgeBrems) + " (" + integerToText(n) +
                                     ") − 1 = " + std::to_string(n - 1),
-                                "Bitte eine Zahl von 0 bis 32767 eintragen.");
+                                "Bitte eine Zahl von " + integerRange(0, kIntegerMax) +
+                                    " eintragen.");
     }
     const Integer d = integerIn(txtBremsDiff);
     try {
         applyBRAKE(state_, m, d);
+    } catch (const StepFailure&) {
+        throw outOfIntegerRange(fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) + ") × (" +
+                                    fieldName(txtErfolgeBrems) + " − 1) (" + integerToText(m) +
+                                    ") = " + std::to_string(long{state_.AFzg} * m),
+                                "Bitte weniger Erfolge eintragen.");
     } catch (const Failure& failure) {
-        const long k = long{state_.AFzg} * m;
-        if (d > state_.Amax && (k < -32768 || k > 32767)) {
-            throw outOfIntegerRange(fieldName(txtAFzg) + " (" + integerToText(state_.AFzg) +
-                                        ") × (" + fieldName(txtErfolgeBrems) + " − 1) (" +
-                                        integerToText(m) + ") = " + std::to_string(k),
-                                    "Bitte weniger Erfolge eintragen.");
-        }
         throw Failure(failure.kind(), "Beim Bremsen: " + failure.detail() + ".");
     }
     checkSPEED();
-    setText(txtV, show(state_.Vakt));
 }
 
 } // namespace velorix

@@ -4,7 +4,6 @@
 #include "window/form.h"
 #include "window/reports.h"
 
-#include <cmath>
 
 namespace velorix {
 
@@ -38,7 +37,7 @@ void Form::txtGForce_Change() {
 }
 
 Failure Form::gForceOutOfRange(Real g) const {
-    return outOfRealRange("„g-Force“ (" + show(g) + ") × 76",
+    return outOfRealRange(fieldName(txtGForce) + " (" + show(g) + ") × " + show(MK_PER_G),
                           "Bitte eine kleinere g-Force eintragen.", format_);
 }
 
@@ -56,9 +55,9 @@ void Form::cmdCalcMWTURN_Click() {
             try {
                 g = calcTURN(state_);
             } catch (const Failure&) {
-                throw outOfRealRange("Die Querbeschleunigung „Aktuelle Geschwindigkeit“² / "
-                                     "„Radius [m]“ = " +
-                                         show(state_.Vakt) + "² / " + show(state_.Radius),
+                throw outOfRealRange("Die Querbeschleunigung " + fieldName(txtV) + "² / " +
+                                         fieldName(txtRadius) + " = " + show(state_.Vakt) + "² / " +
+                                         show(state_.Radius),
                                      "Bitte einen größeren Radius eintragen.", format_);
             }
             setText(txtGForce, show(g));
@@ -70,20 +69,21 @@ void Form::cmdCalcMWTURN_Click() {
         if (g > 0) {
             try {
                 calcTURN(state_, g);
+            } catch (const StepFailure&) {
+                throw gForceOutOfRange(g);
             } catch (const Failure&) {
-                if (!std::isfinite(static_cast<float>(static_cast<double>(g) * MK_PER_G))) {
-                    throw gForceOutOfRange(g);
-                }
-                throw outOfRealRange(
-                    "Der Radius „Aktuelle Geschwindigkeit“² / („g-Force“ × 76) = " +
-                        show(state_.Vakt) + "² / (" + show(g) + " × 76)",
-                    "Bitte eine größere g-Force eintragen.", format_);
+                throw outOfRealRange("Der Radius " + fieldName(txtV) + "² / (" +
+                                         fieldName(txtGForce) + " × " + show(MK_PER_G) +
+                                         ") = " + show(state_.Vakt) + "² / (" + show(g) + " × " +
+                                         show(MK_PER_G) + ")",
+                                     "Bitte eine größere g-Force eintragen.", format_);
             }
             setText(txtRadius, show(state_.Radius));
         }
     }
     calcMW(state_.Aturn, "Die Querbeschleunigung der Kurve (" + show(state_.Aturn) + " m/k²)",
-           "Bitte in „Kurve“ einen größeren Radius oder eine kleinere g-Force wählen.");
+           "Bitte in " + captionOf(Frame4) +
+               " einen größeren Radius oder eine kleinere g-Force wählen.");
 }
 
 // Compared unrounded, unlike the brake panel's successes: 0,4 enables "TURN!", and so does any
@@ -102,26 +102,26 @@ void Form::cmdTurn_Click() {
     Real angle = 0;
     try {
         angle = applyTURN(state_);
-    } catch (const Failure& failure) {
+    } catch (const StepFailure& failure) {
+        // The angle, over a radius of 0 or too large to hold.
         if (state_.Radius == 0) {
             throw Failure(failure.kind(),
-                          "Es ist keine Kurve berechnet, ihr Radius ist 0. Bitte zuerst in „Kurve“ "
-                          "einen Radius über 0 angeben (oder eine g-Force bei einer "
-                          "Geschwindigkeit über 0) und „Berechne den Mindestwurf“ drücken.");
+                          "Es ist keine Kurve berechnet, ihr Radius ist 0. Bitte zuerst in " +
+                              captionOf(Frame4) +
+                              " einen Radius über 0 angeben (oder eine g-Force bei einer "
+                              "Geschwindigkeit über 0) und " +
+                              captionOf(cmdCalcMWTURN) + " drücken.");
         }
-        if (!std::isfinite(
-                static_cast<Real>(static_cast<double>(state_.Vakt) * 60 / state_.Radius))) {
-            throw outOfRealRange("Der Winkel „Aktuelle Geschwindigkeit“ × 60 / Radius = " +
-                                     show(state_.Vakt) + " × 60 / " + show(state_.Radius),
-                                 "Bitte in „Kurve“ einen größeren Radius angeben und „Berechne "
-                                 "den Mindestwurf“ drücken.",
-                                 format_);
-        }
+        throw outOfRealRange("Der Winkel " + fieldName(txtV) + " × 60 / Radius = " +
+                                 show(state_.Vakt) + " × 60 / " + show(state_.Radius),
+                             "Bitte in " + captionOf(Frame4) + " einen größeren Radius angeben " +
+                                 "und " + captionOf(cmdCalcMWTURN) + " drücken.",
+                             format_);
+    } catch (const Failure& failure) {
         throw Failure(failure.kind(), "Bei der Kurve: " + failure.detail() + ".");
     }
     setText(txtPHI, show(angle));
     checkSPEED();
-    setText(txtV, show(state_.Vakt));
     setEnabled(cmdTurn, false);
 }
 

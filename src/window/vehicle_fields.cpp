@@ -8,7 +8,8 @@ namespace velorix {
 using enum Ctl;
 
 // Derives Vmax, clamps the speed and shows it. When the shown text differs from the field's,
-// txtV_Change reads it back and runs this again, so Vakt ends as the field shows it.
+// txtV_Change reads it back and runs this again, so Vakt ends as the field shows it, and no
+// manoeuvre needs to write the field again after it.
 void Form::checkSPEED() {
     calcVmax();
     clampSPEED(state_);
@@ -21,10 +22,16 @@ void Form::calcVmax() {
     try {
         calcMAXSPEED(state_);
     } catch (const Failure&) {
-        throw outOfIntegerRange("„Vmax=“ = 1" + format_.decimalSeparator + "5 × " +
+        // 1.5 × 21845 = 32767.5 rounds to the even 32768, 1.5 × -21845 to -32768: the ratings
+        // that fit are two thirds of the limits, cut towards 0.
+        constexpr long low = 2 * kIntegerMin / 3;
+        constexpr long high = 2 * kIntegerMax / 3;
+        static_assert(kVmaxPerVFzg == 1.5, "the range is worked out for 1.5");
+        throw outOfIntegerRange("„Vmax=“ = " + show(static_cast<Real>(kVmaxPerVFzg)) + " × " +
                                     fieldName(txtVFzg) + " (" + integerToText(state_.VFzg) +
-                                    ") = " + show(static_cast<Real>(state_.VFzg * 1.5)),
-                                "Bitte bei „V=“ eine Zahl von -21845 bis 21844 eintragen.");
+                                    ") = " + show(static_cast<Real>(state_.VFzg * kVmaxPerVFzg)),
+                                "Bitte bei " + fieldName(txtVFzg) + " eine Zahl von " +
+                                    integerRange(low, high) + " eintragen.");
     }
 }
 
@@ -33,10 +40,12 @@ void Form::txtAFzg_Change() {
     try {
         calcMAXACCEL(state_);
     } catch (const Failure&) {
-        throw outOfIntegerRange("„Amax=“ = 4 × " + fieldName(txtAFzg) + " (" +
-                                    integerToText(state_.AFzg) +
-                                    ") = " + std::to_string(state_.AFzg * 4),
-                                "Bitte bei „A=“ eine Zahl von -8192 bis 8191 eintragen.");
+        throw outOfIntegerRange(
+            "„Amax=“ = " + integerToText(kAmaxPerAFzg) + " × " + fieldName(txtAFzg) + " (" +
+                integerToText(state_.AFzg) + ") = " + std::to_string(state_.AFzg * kAmaxPerAFzg),
+            "Bitte bei " + fieldName(txtAFzg) + " eine Zahl von " +
+                integerRange(kIntegerMin / kAmaxPerAFzg, kIntegerMax / kAmaxPerAFzg) +
+                " eintragen.");
     }
     setCaption(lblAmax, integerToText(state_.Amax));
 }

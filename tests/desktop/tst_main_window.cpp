@@ -357,7 +357,11 @@ private slots:
         press(Qt::Key_Space);
         QCOMPARE(field(txtV)->text(), "40");
         QVERIFY(!find(cmdBrake)->isEnabled());
-        QVERIFY(!tabTo(cmdBrake));
+        // The focus stays in "Bremsen", after the successes: a second Space brakes nothing.
+        QCOMPARE(focused(), field(txtErfolgeBrems));
+        press(Qt::Key_Space);
+        QCOMPARE(field(txtV)->text(), "40");
+        QCOMPARE(field(txtErfolgeBrems)->text(), "3 ");
         QVERIFY(reporter->reports.empty());
     }
 
@@ -384,6 +388,9 @@ private slots:
         QCOMPARE(field(txtPHI)->text(), "56");     // 100 m/k on a 107,85 m curve
         QCOMPARE(field(txtV)->text(), "7,279999"); // less 92,72 m/k², in single precision
         QVERIFY(!find(cmdTurn)->isEnabled());
+        QCOMPARE(focused(), field(txtErfolgeKurve));
+        press(Qt::Key_Space);
+        QCOMPARE(field(txtV)->text(), "7,279999");
         QVERIFY(reporter->reports.empty());
     }
 

@@ -82,11 +82,38 @@ def outer(program):
             stop(xvfb)
 
 
+def activate(title):
+    """Gives the window of that title the keyboard, as a window manager would: there is none."""
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x.XDefaultRootWindow.restype = ctypes.c_ulong
+    x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 3 + [
+        ctypes.POINTER(ctypes.c_uint)]
+    x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
+    x.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
+    display = x.XOpenDisplay(None)
+    try:
+        root, parent, children = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.POINTER(ctypes.c_ulong)()
+        count = ctypes.c_uint()
+        x.XQueryTree(display, x.XDefaultRootWindow(display), ctypes.byref(root),
+                     ctypes.byref(parent), ctypes.byref(children), ctypes.byref(count))
+        for i in range(count.value):
+            name = ctypes.c_char_p()
+            if x.XFetchName(display, children[i], ctypes.byref(name)) and name.value == title:
+                x.XSetInputFocus(display, children[i], 2, 0)  # RevertToParent, CurrentTime
+        x.XFlush(display)
+    finally:
+        x.XCloseDisplay(display)
+
+
 def inside(program):
     import pyatspi as at
     # A query without an answer within a second fails instead of hanging.
     at.setTimeout(1000, 20000)
-    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    # German numbers, as the expected announcements are written.
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+               LC_ALL="de_DE.UTF-8", LANG="de_DE.UTF-8")
     app = start([program], env=env)
     try:
         def find():
@@ -95,7 +122,9 @@ def inside(program):
             desktop = at.Registry.getDesktop(0)
             return next((a for a in desktop if a is not None and a.get_process_id() == app.pid
                          and a.childCount > 0), None)
-        Checks(at, wait_for("Velorix on the bus", find, 20)).run()
+        found = wait_for("Velorix on the bus", find, 20)
+        activate(b"Velorix")
+        Checks(at, found).run()
         if app.poll() is not None:
             raise AssertionError(f"Velorix ended with status {app.returncode}")
         print("PASS: every query answered, every name spoken, every result heard")
@@ -181,17 +210,36 @@ class Checks:
             self.expect(text.getTextBeforeOffset(10, self.at.TEXT_BOUNDARY_WORD_START)
                         == (" ", 7, 8), "the blank before the last word")
 
-    def type_into(self, name, value):
+    def type_into(self, name, value, shows=None):
+        """Types `value`, after which the field shows `shows` (the value unless told)."""
         field = self.fields(name)[0]
+        wait_for(f"{name} enabled", lambda: field.getState().contains(self.at.STATE_ENABLED))
         field.queryEditableText().setTextContents(value)
-        wait_for(f"{value!r} in {name}", lambda: field.queryText().getText(0, -1) == value)
+        shows = value if shows is None else shows
+        wait_for(f"{shows!r} in {name}", lambda: field.queryText().getText(0, -1) == shows)
         return field
 
-    def press(self, name):
+    def press(self, name, role=None, focused=False):
         button = next(o for o in self.objects if o.name == name
-                      and o.getRole() == self.at.ROLE_PUSH_BUTTON)
+                      and o.getRole() == (role or self.at.ROLE_PUSH_BUTTON))
         wait_for(f"{name} enabled", lambda: button.getState().contains(self.at.STATE_ENABLED))
-        button.queryAction().doAction(0)
+        if focused:
+            button.queryComponent().grabFocus()
+            wait_for(f"{name} focused", lambda: button.getState().contains(self.at.STATE_FOCUSED))
+        action = button.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        action.doAction(next((i for i, n in enumerate(names) if n in ("Press", "Toggle")), 0))
+
+    def focus_in(self, name):
+        """A button that disabled itself left the focus in this field, caret at the end."""
+        field = self.fields(name)[0]
+        try:
+            wait_for(f"the focus in {name}",
+                     lambda: field.getState().contains(self.at.STATE_FOCUSED))
+            text = field.queryText()
+            self.expect(text.caretOffset == text.characterCount, f"caret in {name}")
+        except AssertionError as error:
+            self.failures.append(str(error))
 
     def hear(self, expected):
         """`expected`: the words, or a function that makes them from what the fields show."""
@@ -217,27 +265,41 @@ class Checks:
         self.expect(amax[0].name == "48", f"Amax reads {amax[0].name!r}")
         self.type_into("Höchstgeschwindigkeit des Fahrzeugs V= m/k", "15")
         self.hear("max. Geschwindigkeit: Vmax= 22 m/k")
-        # Braking 5 from 20 leaves 15, heard though the focus stays where it was.
-        speed = self.type_into("Aktuelle Geschwindigkeit m/k", "20").queryText()
+        # A speed above Vmax is rewritten in the field being typed in, and so is an emptied one.
+        speed = self.type_into("Aktuelle Geschwindigkeit m/k", "300", "22").queryText()
+        self.hear("Aktuelle Geschwindigkeit 22 m/k")
+        self.type_into("Aktuelle Geschwindigkeit m/k", "20")
+        self.type_into("Aktuelle Geschwindigkeit m/k", "", "20")
+        self.hear("Aktuelle Geschwindigkeit 20 m/k")
+        # Braking 5 from 20 leaves 15, heard though the focus stays in the brake's panel.
         self.type_into("Bremsen Verzögern um: m/k", "5")
         self.press("Berechne den Mindestwurf Bremsen")
         self.hear("Erforderlicher Mindestwurf +0")
         self.type_into("Bremsen Erfolge", "2")
-        self.press("BRAKE!")
+        self.press("BRAKE!", focused=True)
         self.hear("Aktuelle Geschwindigkeit 15 m/k")
+        self.focus_in("Bremsen Erfolge")
         # Accelerating by no successes leaves 15, which is said again all the same.
         self.press("Berechne den Mindestwurf Bremsen")
         self.hear("Erforderlicher Mindestwurf +0")
         self.press("ACCELERATE!")
         self.hear("Aktuelle Geschwindigkeit 15 m/k")
-        # A turn brings an angle and a speed, said together as the fields show them.
+        # Radius 100 at 15 m/k: 2,25 m/k², of which the g-force fields keep 0,03 and 2,25.
         self.press("Berechne den Mindestwurf Kurve")
-        self.hear("Erforderlicher Mindestwurf +0")
+        self.hear("Kurve g-Force 0,03, Kurve g-Force 2,25 m/k², Erforderlicher Mindestwurf +0")
         self.type_into("Kurve Erfolge", "1")
-        self.press("TURN!")
-        angle = self.fields("Überstrichener Winkel in einer Kampfrunde")[0].queryText()
-        self.hear(lambda: f"Überstrichener Winkel in einer Kampfrunde {angle.getText(0, -1)}, "
-                  f"Aktuelle Geschwindigkeit {speed.getText(0, -1)} m/k")
+        self.press("TURN!", focused=True)
+        self.hear("Überstrichener Winkel in einer Kampfrunde 9, "
+                  "Aktuelle Geschwindigkeit 12,75 m/k")
+        self.focus_in("Kurve Erfolge")
+        self.expect(speed.getText(0, -1) == "12,75", "the speed after the turn")
+        # By g-force: 2 g are 152 m/k², at 20 m/k a radius of 400 / 152 m.
+        self.press("g-Force", self.at.ROLE_RADIO_BUTTON)
+        self.type_into("Kurve g-Force", "2")
+        self.hear("Kurve g-Force 152 m/k²")
+        self.type_into("Aktuelle Geschwindigkeit m/k", "20")
+        self.press("Berechne den Mindestwurf Kurve")
+        self.hear("Kurve Radius [m] 2,631579, Erforderlicher Mindestwurf +6")
 
 
 if __name__ == "__main__":

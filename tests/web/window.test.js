@@ -49,7 +49,7 @@ for (const [locale, sep] of [['de-DE', ','], ['en-US', '.']]) {
     for (const [id, [text, enabled]] of Object.entries(start)) {
       assert.deepEqual(await state(page, id), { text, enabled }, id);
     }
-    assert.equal(await page.$$eval('[id]', (els) => els.length), 53);
+    assert.equal(await page.$$eval('.window [id]', (els) => els.length), 53);
     assert.equal(await page.$eval('#Line4', (el) => el.tagName), 'line');
     assert.equal(await page.$eval('#txtAFzg', (el) => el.getAttribute('aria-label')),
       'Beschleunigung des Fahrzeugs A= m/k²');
@@ -72,9 +72,9 @@ for (const [locale, sep] of [['de-DE', ','], ['en-US', '.']]) {
     assert.equal((await state(page, 'cmdBrake')).enabled, true);
     await page.click('#cmdBrake');
     assert.equal((await state(page, 'txtV')).text, '40');
-    // "BRAKE!" disabled itself and handed the focus on.
+    // "BRAKE!" disabled itself and left the focus in its panel, on the successes.
     assert.deepEqual([(await state(page, 'cmdBrake')).enabled,
-      await page.evaluate(() => document.activeElement.id)], [false, 'cmdAccel']);
+      await page.evaluate(() => document.activeElement.id)], [false, 'txtErfolgeBrems']);
 
     await typeInto(page, 'txtV', '100');
     await typeInto(page, 'txtRadius', '70');

@@ -238,6 +238,66 @@ private slots:
         QCOMPARE(changed.count(), std::size_t{2});
         QVERIFY(s.form.takeChanges().none());
     }
+
+    // What a screen reader is told after the last event, and where a button sends the focus.
+    void announcements_data() {
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("focus"); // -1: the focus stays
+        const int stays = -1;
+        QTest::newRow("a keystroke that changes no result")
+            << Steps([](Session& s) { s.user.replace(txtV, "30"); }) << "" << stays;
+        QTest::newRow("the speed clamped in the field typed in")
+            << Steps([](Session& s) { s.user.replace(txtV, "300"); })
+            << "Aktuelle Geschwindigkeit 150 m/k" << stays;
+        QTest::newRow("the g-force typed in, rewritten") << Steps([](Session& s) {
+            s.user.click(optGForce);
+            s.user.replace(txtGForce, "1,23");
+        }) << "Kurve g-Force 1,22, Kurve g-Force 93 m/k²" << stays;
+        QTest::newRow("a turn by radius, pressed twice") << Steps([](Session& s) {
+            s.vehicleAt("100");
+            s.user.replace(txtRadius, "70");
+            s.user.click(cmdCalcMWTURN);
+            s.user.click(cmdCalcMWTURN);
+        }) << "Kurve g-Force 1,88, Kurve g-Force 142,8571 m/k², Erforderlicher Mindestwurf +6"
+                                                         << stays;
+        QTest::newRow("a turn by g-force") << Steps([](Session& s) {
+            s.vehicleAt("100");
+            s.user.click(optGForce);
+            s.user.replace(txtGForce, "2");
+            s.user.click(cmdCalcMWTURN);
+        }) << "Kurve Radius [m] 65,78947, Erforderlicher Mindestwurf +6"
+                                           << stays;
+        QTest::newRow("TURN!") << Steps([](Session& s) {
+            s.vehicleAt("100");
+            s.user.click(cmdCalcMWTURN);
+            s.user.replace(txtErfolgeKurve, "2");
+            s.user.click(cmdTurn);
+        }) << "Überstrichener Winkel in einer Kampfrunde 60, Aktuelle Geschwindigkeit 0 m/k"
+                               << int(index(txtErfolgeKurve));
+        QTest::newRow("a failed TURN! stays enabled, and its report speaks")
+            << Steps([](Session& s) {
+                   s.user.replace(txtErfolgeKurve, "1");
+                   s.user.click(cmdTurn);
+               })
+            << "" << stays;
+        QTest::newRow("BRAKE!") << Steps([](Session& s) {
+            s.vehicleAt("100");
+            s.user.replace(txtBremsDiff, "60");
+            s.user.replace(txtErfolgeBrems, "3");
+            s.user.click(cmdBrake);
+        }) << "Aktuelle Geschwindigkeit 40 m/k"
+                                << int(index(txtErfolgeBrems));
+    }
+    void announcements() {
+        QFETCH(Steps, steps);
+        QFETCH(QString, said);
+        QFETCH(int, focus);
+        Session s(",");
+        steps(s);
+        QCOMPARE(QString::fromStdString(s.form.announcement()), said);
+        QCOMPARE(s.form.focusAfter() ? int(index(*s.form.focusAfter())) : -1, focus);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestFormEvents)
