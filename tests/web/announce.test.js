@@ -10,7 +10,7 @@ const { serve, launch, open } = require('./harness');
 let server;
 let browser;
 before(async () => {
-  server = await serve(Number(process.env.VELORIX_TEST_PORT || 8101) + 2);
+  server = await serve(Number(process.env.VELORIX_TEST_PORT || 8101) + 3);
   browser = await launch();
 });
 after(async () => {
