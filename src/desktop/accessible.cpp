@@ -340,10 +340,19 @@ Announcement::Announcement(QWidget* parent)
 
 void Announcement::say(const QString& message) {
     message_ = message;
-    if (QAccessible::isActive()) {
-        QAccessibleEvent shown(this, QAccessible::ObjectShow);
-        QAccessible::updateAccessibility(&shown);
+    if (!QAccessible::isActive()) {
+        return;
     }
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Qt 6.8 hands an announcement to the bus as one, and the Orca of its time speaks that,
+    // while it no longer speaks a notification that appears.
+    QAccessibleAnnouncementEvent announced(window(), message);
+    announced.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+    QAccessible::updateAccessibility(&announced);
+#else
+    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+#endif
 }
 
 } // namespace velorix
