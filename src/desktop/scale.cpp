@@ -2,26 +2,16 @@
 #include "desktop/scale.h"
 
 #include "desktop/qt_text.h"
+#include "window/scale.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QStyle>
 #include <QStyleOption>
 
-#include <array>
-#include <cmath>
-
 namespace velorix {
 
 namespace {
-
-constexpr double kReferenceTwipsPerPixel = 15.0;
-constexpr double kStep = 0.25;
-constexpr double kSmallestTwipsPerPixel = 4.0;
-
-int scaled(int twips, double pixelsPerTwip) {
-    return static_cast<int>(std::lround(twips * pixelsPerTwip));
-}
 
 // The room a control's caption needs on one line, measured the way the style draws it.
 QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& style) {
@@ -59,45 +49,39 @@ QSize neededSize(const ControlSpec& row, const QFontMetrics& fm, const QStyle& s
     return {};
 }
 
+// The scale for this session's default font and style, worked out once.
+double sessionTwipsPerPixel() {
+    static const double scale = twipsPerPixelFor(QApplication::font(), *QApplication::style());
+    return scale;
+}
+
 } // namespace
 
-double fittingPixelsPerTwip(const QFont& font, const QStyle& style) {
+double twipsPerPixelFor(const QFont& font, const QStyle& style) {
     const QFontMetrics fm(font);
     // What each caption needs does not depend on the scale, except where a caption wraps.
-    std::array<QSize, kControlCount> needs{};
+    OneLineNeeds oneLine{};
     for (const ControlSpec& row : kLayout) {
         if (!row.wraps) {
-            needs[index(row.id)] = neededSize(row, fm, style);
+            const QSize need = neededSize(row, fm, style);
+            oneLine[index(row.id)] = {need.width(), need.height()};
         }
     }
-    const auto fits = [&](double pixelsPerTwip) {
-        for (const ControlSpec& row : kLayout) {
-            const int width = scaled(row.place.width, pixelsPerTwip);
-            const int height = scaled(row.place.height, pixelsPerTwip);
-            const QSize need = row.wraps ? fm.boundingRect(QRect(0, 0, width, 10000),
-                                                           Qt::TextWordWrap, qt(row.text))
-                                               .size()
-                                         : needs[index(row.id)];
-            if (need.width() > width || need.height() > height) {
-                return false;
-            }
-        }
-        return true;
+    const auto wrapped = [&fm](Ctl id, int width) {
+        const QSize need = fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap,
+                                           qt(kLayout[index(id)].text))
+                               .size();
+        return Extent{need.width(), need.height()};
     };
-    double twipsPerPixel = kReferenceTwipsPerPixel;
-    while (twipsPerPixel > kSmallestTwipsPerPixel && !fits(1.0 / twipsPerPixel)) {
-        twipsPerPixel -= kStep;
-    }
-    return 1.0 / twipsPerPixel;
+    return fittingTwipsPerPixel(oneLine, wrapped);
 }
 
 double pixelsPerTwip() {
-    static const double factor = fittingPixelsPerTwip(QApplication::font(), *QApplication::style());
-    return factor;
+    return 1.0 / sessionTwipsPerPixel();
 }
 
 int toPixels(int twips) {
-    return scaled(twips, pixelsPerTwip());
+    return toPixels(twips, sessionTwipsPerPixel());
 }
 
 QRect toPixels(const Twips& place) {

@@ -11,10 +11,9 @@ class QStyle;
 
 namespace velorix {
 
-// Twips become pixels by one factor for the whole window. The reference is 15 twips per pixel;
-// where the toolkit's default font needs more room, the factor grows in steps of a quarter twip
-// per pixel until every caption fits whole.
-double fittingPixelsPerTwip(const QFont& font, const QStyle& style);
+// The window's scale in twips per pixel for this font and style: each caption measured the way
+// the style draws it, the choice left to the window's core.
+double twipsPerPixelFor(const QFont& font, const QStyle& style);
 
 // The factor for this session's default font and style, worked out once.
 double pixelsPerTwip();

@@ -45,24 +45,10 @@
     el.enterKeyHint = 'next';
   }
 
-  // One scale for the whole window: 15 twips per pixel, or fewer in quarter steps until every
-  // caption fits whole in the default sans-serif font.
+  // One scale for the whole window, chosen by the window's core from what every caption needs
+  // in the default sans-serif font, each measured once.
   const line = Math.ceil(fontSize * 1.2);
   const width = (s) => Math.ceil(pen.measureText(s).width);
-  const wrappedHeight = (s, room) => {
-    let lines = 1;
-    let used = '';
-    for (const word of s.split(' ')) {
-      const next = used ? `${used} ${word}` : word;
-      if (used && width(next) > room) {
-        lines += 1;
-        used = word;
-      } else {
-        used = next;
-      }
-    }
-    return lines * line;
-  };
   const need = (row, caption) => {
     switch (row.kind) {
       case 'label': return [width(caption), line];
@@ -73,19 +59,19 @@
       default: return [0, 0];
     }
   };
-  // What a caption needs does not depend on the scale, except where it wraps.
-  const needs = rows.map((row) => need(row, row.text));
-  const fits = (tpp) => rows.every((row, i) => {
-    const w = Math.round(row.place[2] / tpp);
-    const h = Math.round(row.place[3] / tpp);
-    if (row.wraps) return wrappedHeight(row.text, w) <= h;
-    return needs[i][0] <= w && needs[i][1] <= h;
-  });
+  // A wrapping caption breaks at its blanks: the width of every run of its words, as one line.
+  const runs = (caption) => {
+    const words = caption.split(' ');
+    return words.flatMap((_, first) => words.map((__, last) => (
+      last < first ? 0 : width(words.slice(first, last + 1).join(' ')))));
+  };
+  const measured = rows.flatMap((row) => need(row, row.text))
+    .concat(rows.filter((row) => row.wraps).flatMap((row) => runs(row.text)));
 
   const loaded = withText(decimal, (at) => wasm._velorix_start(at));
   if (loaded < 0) throw new Error('Velorix: kein Fenster');
-  let tpp = 15;
-  while (tpp > 4 && !fits(tpp)) tpp -= 0.25;
+  const tpp = withText(measured.join(' '), (at) => wasm._velorix_twips_per_pixel(at));
+  if (!(tpp > 0)) throw new Error('Velorix: kein Maßstab');
   const px = (twips) => Math.round(twips / tpp);
 
   document.title = layout.title;
