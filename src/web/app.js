@@ -44,7 +44,7 @@ const guarded = (handler) => (...args) => {
 // reload, for the user to choose when not in the middle of typing.
 function keepOffline() {
   if (!('serviceWorker' in navigator) || location.protocol === 'file:') return;
-  const before = navigator.serviceWorker.controller;
+  const early = self.velorixEarly;
   // A new service worker asks for the folder's files: they come from the browser's cache where
   // this page has them, so that a first visit downloads each file once.
   navigator.serviceWorker.onmessage = async (event) => {
@@ -56,8 +56,8 @@ function keepOffline() {
       .catch(() => null)));
     event.ports[0].postMessage(copies, copies.filter(Boolean).map((copy) => copy.body));
   };
-  navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (!before || document.querySelector('.update')) return;
+  const offer = () => {
+    if (!early.served || document.querySelector('.update')) return;
     const note = document.createElement('p');
     note.className = 'update';
     note.setAttribute('role', 'status');
@@ -67,10 +67,13 @@ function keepOffline() {
     reload.addEventListener('click', () => location.reload());
     note.append('Eine neue Version von Velorix ist da. ', reload);
     document.body.append(note);
-  });
+  };
+  if (early.replaced) offer();
+  navigator.serviceWorker.addEventListener('controllerchange', offer);
   // Asked at once, since some browsers look for a new service worker only a while after the
   // page has loaded.
-  navigator.serviceWorker.register('sw.js').then((registration) => before && registration.update())
+  navigator.serviceWorker.register('sw.js')
+    .then((registration) => early.served && registration.update())
     .catch(() => {});
 }
 
