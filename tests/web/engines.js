@@ -9,7 +9,7 @@
 //   const page = await browser.open(url, { width: 800, height: 600 }); // a fresh page, loaded
 //   await page.goto(url);                 // load another address in the same page
 //   await page.evaluate(fn, ...args);     // runs fn(...args) in the page; its JSON-able result
-//   await page.waitFor(fn, ...args);      // until fn(...args) is truthy (10 s at most); as for
+//   await page.waitFor(fn, ...args);      // until fn(...args) is truthy (30 s at most); as for
 //                                         // evaluate, return plain values, not elements
 //   await page.click('#cmdBrake');        // real mouse press and release at the element's middle
 //   await page.click({ x, y }, { count: 2 }); // or at a point; count 2 is a double click
@@ -35,7 +35,7 @@ const call = (fn, args) => `(${fn})(...${JSON.stringify(args)})`;
 
 // Asks until the answer is truthy; a page that is being replaced answers with an error, which
 // counts as not yet.
-async function poll(check, what, timeout = 10000) {
+async function poll(check, what, timeout = 30000) {
   const end = Date.now() + timeout;
   for (;;) {
     let failure = '';
