@@ -321,8 +321,11 @@ function keepOffline() {
   // first control and Shift+Tab at its last, and past them it goes on out of the window.
   const markEnds = () => {
     const order = tabStops();
-    for (const i of layout.focus) els[i].tabIndex = -1;
-    if (order.length) [order[0], order[order.length - 1]].forEach((el) => { el.tabIndex = 0; });
+    const ends = [order[0], order[order.length - 1]];
+    for (const i of layout.focus) {
+      const tabIndex = ends.includes(els[i]) ? 0 : -1;
+      if (els[i].tabIndex !== tabIndex) els[i].tabIndex = tabIndex;
+    }
   };
 
   const deliver = (failed) => {
