@@ -38,7 +38,7 @@ async function open(browser, url = server.url) {
   });
   return page;
 }
-async function using(browser, body, url) {
+async function withPage(browser, body, url) {
   const page = await open(browser, url);
   try {
     await body(page);
@@ -94,7 +94,7 @@ for (const engine of engines) {
         }, limit);
         after(() => browser?.close());
 
-        test('every control starts as the window does', limit, () => using(browser, async (page) => {
+        test('every control starts as the window does', limit, () => withPage(browser, async (page) => {
           assert.deepEqual(await page.evaluate(() => [document.title, navigator.language,
             document.querySelectorAll('[id]').length, document.activeElement.id,
             txtAFzg.getAttribute('aria-label'), Line4.tagName]),
@@ -125,7 +125,7 @@ for (const engine of engines) {
           assert.deepEqual(await page.evaluate(() => window.reports), []);
         }));
 
-        test(`brake and turn worked examples, the 1${sep}23 chain`, limit, () => using(browser, async (page) => {
+        test(`brake and turn worked examples, the 1${sep}23 chain`, limit, () => withPage(browser, async (page) => {
           await typeInto(page, 'txtAFzg', '10');
           await typeInto(page, 'txtV', '100');
           await typeInto(page, 'txtBremsDiff', '60');
@@ -163,7 +163,7 @@ for (const engine of engines) {
           assert.deepEqual(await page.evaluate(() => window.reports), []);
         }));
 
-        test('typing goes on straight after a report is closed, by any way', limit, () => using(browser, async (page) => {
+        test('typing goes on straight after a report is closed, by any way', limit, () => withPage(browser, async (page) => {
           // "-" alone is no number; closed with Enter, the rest of "-32769" follows at once.
           await typeInto(page, 'txtErfolgeBrems', '-');
           await page.press('Enter');
@@ -194,7 +194,7 @@ for (const engine of engines) {
               + `das ist keine Zahl. Bitte eine Zahl eintragen, etwa 12 oder 2${sep}5.`)], false]);
         }));
 
-        test('Tab follows the focus order and leaves the window at either end', limit, () => using(browser, async (page) => {
+        test('Tab follows the focus order and leaves the window at either end', limit, () => withPage(browser, async (page) => {
           // Fields before and after the window, as a page that embeds it might have.
           await page.evaluate(() => ['before', 'after'].forEach((id) => {
             const field = Object.assign(document.createElement('input'), { id });
@@ -226,7 +226,7 @@ for (const engine of engines) {
           ['optGForce', true, false, true]);
         }));
 
-        test('labels can be selected; a press elsewhere keeps the focus', limit, () => using(browser, async (page) => {
+        test('labels can be selected; a press elsewhere keeps the focus', limit, () => withPage(browser, async (page) => {
           await typeInto(page, 'txtAFzg', '12');
           await page.press('ArrowLeft');
           await page.click(await textAt(page, 'lblAmax'), { count: 2 });
