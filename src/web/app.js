@@ -4,15 +4,95 @@
 // changed. No rule lives here; every number is read, computed and written by the C++ side.
 'use strict';
 
-(async () => {
-  // The module compiled by the page's first script, instantiated with what the glue needs.
+// What went wrong when the page cannot go on, said in the page itself instead of a blank one:
+// the window stops taking input, since a module that failed once is in no state to trust.
+const halted = {
+  load: 'Velorix konnte nicht geladen werden: die Programmdatei fehlt oder ist beschädigt.',
+  start: 'Velorix konnte nicht starten.',
+  memory: 'Velorix hat keinen Speicher mehr.',
+  inner: 'In Velorix ist ein innerer Fehler aufgetreten.',
+};
+class Halt extends Error {
+  constructor(kind) {
+    super(halted[kind]);
+    this.kind = kind;
+  }
+}
+function halt(kind) {
+  if (document.querySelector('.halt')) return;
+  const note = document.createElement('p');
+  note.className = 'halt';
+  note.setAttribute('role', 'alert');
+  note.textContent = `${halted[kind] ?? halted.inner} Bitte die Seite neu laden.`;
+  const root = document.querySelector('.window');
+  root.inert = true;
+  root.before(note);
+  document.querySelector('dialog[open]')?.close();
+  document.documentElement.dataset.state = 'failed';
+}
+// Runs a handler of the page; a failure inside it ends the page, never silently.
+const guarded = (handler) => (...args) => {
+  try {
+    handler(...args);
+  } catch (error) {
+    halt(error instanceof Halt ? error.kind : 'inner');
+  }
+};
+
+// The service worker keeps the folder for offline use. A new build arrives through a new one,
+// which takes over as soon as it has every file: the running page says so and offers the
+// reload, for the user to choose when not in the middle of typing.
+function keepOffline() {
+  if (!('serviceWorker' in navigator) || location.protocol === 'file:') return;
   const early = self.velorixEarly;
+  // A new service worker asks for the folder's files: they come from the browser's cache where
+  // this page has them, so that a first visit downloads each file once.
+  navigator.serviceWorker.onmessage = async (event) => {
+    const files = event.data?.velorixFiles;
+    if (!Array.isArray(files) || !event.ports[0]) return;
+    const copies = await Promise.all(files.map((file) => fetch(file, { cache: 'force-cache' })
+      .then(async (response) => (response.ok ? { body: await response.arrayBuffer(),
+        type: response.headers.get('Content-Type') ?? '' } : null))
+      .catch(() => null)));
+    event.ports[0].postMessage(copies, copies.filter(Boolean).map((copy) => copy.body));
+  };
+  const offer = () => {
+    if (!early.served || document.querySelector('.update')) return;
+    const note = document.createElement('p');
+    note.className = 'update';
+    note.setAttribute('role', 'status');
+    const reload = document.createElement('button');
+    reload.type = 'button';
+    reload.textContent = 'Neu laden';
+    reload.addEventListener('click', () => location.reload());
+    note.append('Eine neue Version von Velorix ist da. ', reload);
+    document.body.append(note);
+  };
+  if (early.replaced) offer();
+  navigator.serviceWorker.addEventListener('controllerchange', offer);
+  // Asked at once, since some browsers look for a new service worker only a while after the
+  // page has loaded.
+  navigator.serviceWorker.register('sw.js')
+    .then((registration) => early.served && registration.update())
+    .catch(() => {});
+}
+
+(async () => {
+  // The module compiled by the page's first script, instantiated with what the glue needs. A
+  // failed fetch or compile, or a refused instantiation, ends the start-up with its reason.
+  const early = self.velorixEarly;
+  let refuse;
+  const refused = new Promise((_, reject) => { refuse = reject; });
+  await early.module.catch(() => { throw new Halt('load'); });
+  if (typeof createVelorix !== 'function') throw new Halt('load');
   const loading = createVelorix({
     instantiateWasm(imports, receive) {
       early.module.then((module) => WebAssembly.instantiate(module, imports)
-        .then((instance) => receive(instance, module)));
+        .then((instance) => receive(instance, module)))
+        .catch(() => refuse(new Halt('start')));
       return {};
     },
+    onAbort: () => refuse(new Halt('start')),
   });
   const { decimal } = early;
   const root = document.querySelector('.window');
@@ -20,20 +100,25 @@
   const pen = document.createElement('canvas').getContext('2d');
   pen.font = `${fontSize}px sans-serif`;
 
-  const wasm = await loading;
+  const wasm = await Promise.race([loading, refused]);
   const text = (i) => wasm.UTF8ToString(wasm._velorix_text(i));
   // A text goes in on the heap, not the small stack, however long a pasted text is.
   const withText = (value, call) => {
     const size = wasm.lengthBytesUTF8(value) + 1;
     const at = wasm._malloc(size);
-    if (!at) return -1;
+    if (!at) throw new Halt('memory');
     wasm.stringToUTF8(value, at, size);
     const result = call(at);
     wasm._free(at);
     return result;
   };
   const edit = (i, value) => withText(value, (at) => wasm._velorix_edit(i, at));
-  const layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
+  let layout;
+  try {
+    layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
+  } catch {
+    throw new Halt('memory');
+  }
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
   const spoken = document.querySelector('.spoken');
@@ -69,9 +154,9 @@
     .concat(rows.filter((row) => row.wraps).flatMap((row) => runs(row.text)));
 
   const loaded = withText(decimal, (at) => wasm._velorix_start(at));
-  if (loaded < 0) throw new Error('Velorix: kein Fenster');
+  if (loaded < 0) throw new Halt('start');
   const tpp = withText(measured.join(' '), (at) => wasm._velorix_twips_per_pixel(at));
-  if (!(tpp > 0)) throw new Error('Velorix: kein Maßstab');
+  if (!(tpp > 0)) throw new Halt('start');
   const px = (twips) => Math.round(twips / tpp);
 
   document.title = layout.title;
@@ -84,7 +169,6 @@
   // table's first row lies on top.
   const els = [];
   const legends = [];
-  const tabs = new Map(layout.focus.map((c, n) => [c, n + 1]));
   rows.forEach((row, i) => {
     const group = row.parent < 0 ? root : els[row.parent];
     let el;
@@ -127,7 +211,6 @@
     const [left, top, w, h] = row.place.map(px);
     Object.assign(el.style, { left: `${left}px`, top: `${top}px`, width: `${w}px`, height: `${h}px` });
     el.style.zIndex = rows.length - i;
-    if (tabs.has(i)) el.tabIndex = tabs.get(i);
     if (row.spoken) el.setAttribute('aria-label', row.spoken);
     if (row.kind === 'text') numberKeyboard(el);
     group.append(el);
@@ -153,9 +236,8 @@
         break;
       case 'option':
         el.disabled = !(flags & 1);
-        el.checked = (flags & 2) !== 0;
         // Of the group only the selected option is a Tab stop; the arrow keys reach the other.
-        el.tabIndex = el.checked ? tabs.get(i) : -1;
+        el.checked = (flags & 2) !== 0;
         break;
       case 'label':
         if (el.textContent !== caption) el.textContent = caption;
@@ -181,30 +263,82 @@
     spoken.replaceChildren(said);
   };
 
-  // One report per user event, in a modal dialog; closing it puts focus and caret back and
-  // then says what the event changed.
+  // Where focus and caret stood, to be put back when the user is done with a report or a press
+  // on a label.
+  const remember = () => {
+    const el = document.activeElement;
+    const caret = el instanceof HTMLInputElement && el.type === 'text'
+      ? [el.selectionStart, el.selectionEnd] : null;
+    return () => {
+      if (!(el instanceof HTMLElement) || !el.isConnected || el.disabled) return;
+      el.focus();
+      if (caret) el.setSelectionRange(caret[0], caret[1]);
+    };
+  };
+
+  // One report per user event, in a modal dialog. Closing it puts focus and caret back at once,
+  // inside the very click or key that closes it: the dialog's close event comes a moment later,
+  // and a key typed in between would land at the old caret place. Then it says what the event
+  // changed.
+  let putBack = null;
+  const closeReport = () => {
+    if (dialog.open) dialog.close();
+    const restore = putBack;
+    putBack = null;
+    if (!restore) return;
+    restore();
+    announce();
+  };
   const report = () => {
-    const back = document.activeElement;
-    const caret = back instanceof HTMLInputElement && back.type === 'text'
-      ? [back.selectionStart, back.selectionEnd] : null;
+    putBack = remember();
     dialog.querySelector('.message').textContent = wasm.UTF8ToString(wasm._velorix_failure());
     // The modal dialog hides the live region, and its return would read the old text again.
     spoken.replaceChildren();
     lastSaid = '';
-    dialog.addEventListener('close', () => {
-      if (back instanceof HTMLElement) back.focus();
-      if (caret) back.setSelectionRange(caret[0], caret[1]);
-      announce();
-    }, { once: true });
     dialog.showModal();
     dialog.querySelector('.ok').focus();
   };
+  dialog.querySelector('.ok').addEventListener('click', (event) => {
+    event.preventDefault();
+    closeReport();
+  });
+  dialog.addEventListener('keydown', (event) => {
+    if (event.key !== 'Escape') return;
+    event.preventDefault();
+    closeReport();
+  });
+  dialog.addEventListener('cancel', (event) => {
+    event.preventDefault();
+    closeReport();
+  });
+  // A close event can come after the next report has opened: that one stays.
+  dialog.addEventListener('close', () => { if (!dialog.open) closeReport(); });
 
-  // Focus moves round the window's focus order to the next control that Tab reaches now, as
-  // the window's behaviour rules it (enabled, and of the options only the selected one).
-  const focusAfter = (el, step) => {
+  // The controls Tab reaches now, in the window's focus order, as the window's behaviour rules
+  // it (enabled, and of the options only the selected one).
+  const tabStops = () => {
+    const order = [];
+    for (let i = wasm._velorix_next_tab_stop(-1, 1, 0); i >= 0;
+      i = wasm._velorix_next_tab_stop(i, 1, 0)) order.push(els[i]);
+    return order;
+  };
+
+  // Hands the focus on to the next control Tab reaches, round the window.
+  const focusAfter = (el, step = 1) => {
     const to = wasm._velorix_next_tab_stop(els.indexOf(el), step, 1);
     if (to >= 0) els[to].focus();
+  };
+
+  // The browser's own Tab reaches only the first and the last control of the focus order,
+  // which are also the first and last in the page: from outside the window, Tab enters at its
+  // first control and Shift+Tab at its last, and past them it goes on out of the window.
+  const markEnds = () => {
+    const order = tabStops();
+    const ends = [order[0], order[order.length - 1]];
+    for (const i of layout.focus) {
+      const tabIndex = ends.includes(els[i]) ? 0 : -1;
+      if (els[i].tabIndex !== tabIndex) els[i].tabIndex = tabIndex;
+    }
   };
 
   const deliver = (failed, pressed) => {
@@ -219,39 +353,55 @@
     for (let i = 0; i < rows.length; i += 1) {
       if (wasm._velorix_changed(i)) mirror(i);
     }
+    markEnds();
     // A control that disables itself hands the focus on, as on the desktop.
-    if (focused?.disabled) focusAfter(focused, 1);
+    if (focused?.disabled) focusAfter(focused);
+    if (failed < 0) throw new Halt('inner');
     if (failed > 0) report();
     else announce();
   };
 
-  // A press on a label, a group, a disabled control or the empty page leaves the focus where it
-  // is, as on the desktop; only an enabled field, button or option takes it.
-  root.addEventListener('mousedown', (event) => {
-    const target = event.target.closest('input, button');
-    if (!target || target.disabled) event.preventDefault();
-  });
-  root.addEventListener('focusout', (event) => {
-    const left = event.target;
-    setTimeout(() => {
-      if (document.activeElement === document.body && !dialog.open && !left.disabled) left.focus();
-    });
+  // Tab and Shift+Tab follow the window's focus order, which crosses the groups; past either end
+  // they leave the window as in any page. WebKitGTK names Shift+Tab's key "Unidentified".
+  root.addEventListener('keydown', (event) => {
+    const tab = event.key === 'Tab' || (event.key === 'Unidentified' && event.code === 'Tab');
+    if (!tab || event.ctrlKey || event.altKey || event.metaKey) return;
+    const at = els.indexOf(event.target);
+    if (!layout.focus.includes(at)) return;
+    const to = wasm._velorix_next_tab_stop(at, event.shiftKey ? -1 : 1, 0);
+    if (to >= 0) {
+      event.preventDefault();
+      els[to].focus();
+    }
   });
 
-  // Tab and Shift+Tab go round the window's focus order and never leave it.
-  root.addEventListener('keydown', (event) => {
-    if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey) return;
+  // A press on a caption, a group, a disabled control or the empty page leaves the focus where
+  // it is, as on the desktop; only an enabled field, button or option takes it. A label's text
+  // may be selected and copied: the press goes ahead there, and only if nothing got selected
+  // does the focus go back.
+  let afterPress = null;
+  root.addEventListener('mousedown', (event) => {
+    const control = event.target.closest('input, button');
+    if (control && !control.disabled) return;
+    if (event.button === 0 && event.target.closest('.label')) {
+      afterPress = afterPress ?? remember();
+      return;
+    }
     event.preventDefault();
-    focusAfter(event.target, event.shiftKey ? -1 : 1);
+  });
+  document.addEventListener('mouseup', () => {
+    const restore = afterPress;
+    afterPress = null;
+    if (restore && getSelection().isCollapsed) restore();
   });
 
   rows.forEach((row, i) => {
     const el = els[i];
     if (row.kind === 'text') {
       // The input event is the user's own change: the program's writes raise none.
-      el.addEventListener('input', () => deliver(edit(i, el.value)));
+      el.addEventListener('input', guarded(() => deliver(edit(i, el.value))));
     } else if (row.kind === 'button' || row.kind === 'option') {
-      el.addEventListener('click', () => deliver(wasm._velorix_click(i), i));
+      el.addEventListener('click', guarded(() => deliver(wasm._velorix_click(i), i)));
     }
   });
 
@@ -440,7 +590,5 @@
   document.documentElement.dataset.state = 'ready';
   performance.mark('velorix-ready');
 
-  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
-    navigator.serviceWorker.register('sw.js').catch(() => {});
-  }
-})();
+  keepOffline();
+})().catch((error) => halt(error instanceof Halt ? error.kind : 'start'));

@@ -8,14 +8,15 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const zlib = require('node:zlib');
-const { serve, launch, open, site } = require('./harness');
+const { serve, site } = require('./harness');
+const { launch } = require('./engines');
 
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 
 (async () => {
   const loads = Number(process.argv[2] || 20);
   const server = await serve(Number(process.env.VELORIX_BENCH_PORT || 8110));
-  const browser = await launch();
+  const browser = await launch('chromium', { locale: 'de-DE' });
   try {
     // Everything a first visit loads: the page and, through the service worker, every other
     // file of the folder.
@@ -32,7 +33,8 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 
     // One keystroke of the longest chain: the g-force field and its m/k² twin rewrite each other.
     // Measured first, while no closing context still keeps the browser busy.
-    const warm = await open(browser, server.url, 'de-DE');
+    const warm = await browser.open(server.url);
+    await warm.waitFor(() => document.documentElement.dataset.state === 'ready');
     await warm.click('#optGForce');
     const perKey = await warm.evaluate(() => {
       const field = document.getElementById('txtGForce');
@@ -60,11 +62,9 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
     const ready = { velorix: [], bare: [] };
     for (let n = 0; n < loads; n += 1) {
       for (const [name, url] of [['velorix', server.url], ['bare', bare.url]]) {
-        const cold = await browser.newContext({ locale: 'de-DE' });
-        const p = await cold.newPage();
-        await p.goto(url);
-        await p.waitForFunction(() => document.documentElement.dataset.state === 'ready');
-        ready[name].push(await p.evaluate(
+        const cold = await browser.open(url);
+        await cold.waitFor(() => document.documentElement.dataset.state === 'ready');
+        ready[name].push(await cold.evaluate(
           () => performance.getEntriesByName('velorix-ready')[0].startTime));
         await cold.close();
       }

@@ -3,12 +3,13 @@
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
-const { serve, launch, open } = require('./harness');
+const { serve } = require('./harness');
+const { launch, open } = require('./playwright');
 
 let server;
 let browser;
 before(async () => {
-  server = await serve(Number(process.env.VELORIX_TEST_PORT || 8101) + 2);
+  server = await serve(Number(process.env.VELORIX_TEST_PORT || 8101) + 8);
   browser = await launch();
 });
 after(async () => {
