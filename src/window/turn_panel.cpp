@@ -4,7 +4,6 @@
 #include "window/form.h"
 #include "window/reports.h"
 
-
 namespace velorix {
 
 using enum Ctl;
