@@ -6,16 +6,23 @@
 //
 //   const { launch, names } = require('./engines');
 //   const browser = await launch('firefox', { locale: 'de-DE' }); // names: chromium firefox webkit
+//   // scheme 'dark' for the dark colour scheme; touch for a touch screen as a phone has
+//   // (any-pointer: coarse); WebKitGTK knows no touch, and Firefox takes both only at launch.
+//   const phone = await launch('chromium', { locale: 'de-DE', scheme: 'dark', touch: true });
 //   const page = await browser.open(url, { width: 800, height: 600 }); // a fresh page, loaded
+//   // scale: device pixels per CSS pixel (not in WebKit); MiniBrowser's window goes no narrower
+//   // than 447 CSS px, so a narrower width there gives that.
 //   await page.goto(url);                 // load another address in the same page
 //   await page.evaluate(fn, ...args);     // runs fn(...args) in the page; its JSON-able result
 //   await page.waitFor(fn, ...args);      // until fn(...args) is truthy (30 s at most); as for
 //                                         // evaluate, return plain values, not elements
 //   await page.click('#cmdBrake');        // real mouse press and release at the element's middle
 //   await page.click({ x, y }, { count: 2 }); // or at a point; count 2 is a double click
+//   await page.tap('#cmdBrake');          // a finger's tap, where the browser has touch; a
+//                                         // click where it has not (WebKit)
 //   await page.drag(from, to);            // press at one selector or point, release at another
 //   await page.press('Shift+Tab');        // one key chord: Tab Enter Escape End Home Backspace
-//                                         // ArrowUp/Down/Left/Right, with Shift/Control
+//                                         // ArrowUp/Down/Left/Right Space, with Shift/Control
 //   await page.type('-32769');            // characters as real key presses
 //   await page.screenshot('/tmp/x.png');  // what the viewport shows, as PNG
 //   await page.close(); await browser.close();
@@ -62,7 +69,7 @@ const middle = (page, target) => (typeof target === 'string'
 
 // ---- Chromium and Firefox through puppeteer-core ----
 
-async function puppeteerBrowser(name, locale) {
+async function puppeteerBrowser(name, locale, scheme, touch) {
   const puppeteer = require('puppeteer-core');
   const chromium = name === 'chromium';
   const options = chromium ? {
@@ -74,18 +81,23 @@ async function puppeteerBrowser(name, locale) {
   } : {
     browser: 'firefox',
     executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
-    extraPrefsFirefox: { 'intl.accept_languages': locale, 'intl.locale.requested': locale },
+    // Over BiDi neither the colour scheme nor a coarse pointer can be emulated per page.
+    extraPrefsFirefox: { 'intl.accept_languages': locale, 'intl.locale.requested': locale,
+      'layout.css.prefers-color-scheme.content-override': scheme === 'dark' ? 0 : 1,
+      ...(touch && { 'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1 }) },
   };
   const browser = await puppeteer.launch({ headless: true, protocolTimeout: 60000, ...options });
-  const keys = { Control: 'Control', Shift: 'Shift' };
+  const keys = { Control: 'Control', Shift: 'Shift', Space: ' ' }; // BiDi knows no "Space"
   return {
     name,
     locale,
-    async open(url, { width = 800, height = 600 } = {}) {
+    async open(url, { width = 800, height = 600, scale = 1 } = {}) {
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
-      await page.setViewport({ width, height });
+      await page.setViewport({ width, height, deviceScaleFactor: scale, isMobile: touch,
+        hasTouch: touch });
       if (chromium) {
+        await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
         // The page's language, as navigator.language, Intl and the HTTP server see it.
         const cdp = await page.createCDPSession();
         await cdp.send('Emulation.setUserAgentOverride',
@@ -100,6 +112,10 @@ async function puppeteerBrowser(name, locale) {
           const { x, y } = await middle(driver, target);
           await page.mouse.click(x, y, { count });
         },
+        async tap(target) {
+          const { x, y } = await middle(driver, target);
+          await page[touch ? 'touchscreen' : 'mouse'][touch ? 'tap' : 'click'](x, y);
+        },
         async drag(from, to) {
           const a = await middle(driver, from);
           const b = await middle(driver, to);
@@ -112,7 +128,7 @@ async function puppeteerBrowser(name, locale) {
           const parts = chord.split('+');
           const key = parts.pop();
           for (const m of parts) await page.keyboard.down(keys[m]);
-          await page.keyboard.press(key);
+          await page.keyboard.press(keys[key] ?? key);
           for (const m of parts.reverse()) await page.keyboard.up(keys[m]);
         },
         type: (text) => page.keyboard.type(text),
@@ -132,7 +148,7 @@ async function puppeteerBrowser(name, locale) {
 const webdriverKeys = {
   Tab: '\uE004', Enter: '\uE007', Escape: '\uE00C', Shift: '\uE008', Control: '\uE009',
   Backspace: '\uE003', Delete: '\uE017', End: '\uE010', Home: '\uE011', ArrowLeft: '\uE012',
-  ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015',
+  ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Space: '\uE00D',
 };
 
 function child(command, args, env) {
@@ -147,7 +163,7 @@ function child(command, args, env) {
   };
 }
 
-async function webkitBrowser(locale, { display, port }) {
+async function webkitBrowser(locale, { display, port, scheme }) {
   const lang = `${locale.replace('-', '_')}.UTF-8`;
   const xvfb = child('Xvfb', [display, '-screen', '0', '1280x1024x24', '-nolisten', 'tcp', '-noreset']);
   const driverProc = child(process.env.WEBKITWEBDRIVER || 'WebKitWebDriver', [`--port=${port}`],
@@ -180,7 +196,8 @@ async function webkitBrowser(locale, { display, port }) {
       // One MiniBrowser per page: a fresh profile, as a new browser context is elsewhere.
       const { sessionId } = await request('POST', '/session', {
         capabilities: { alwaysMatch: { browserName: 'MiniBrowser',
-          'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] } } },
+          'webkitgtk:browserOptions': { binary: miniBrowser,
+            args: ['--automation', ...(scheme === 'dark' ? ['--dark-mode'] : [])] } } },
       });
       sessions.add(sessionId);
       const s = (url2) => `/session/${sessionId}${url2}`;
@@ -219,6 +236,8 @@ async function webkitBrowser(locale, { display, port }) {
           }
           await pointer(steps);
         },
+        // WebKitGTK's driver has no touch (its touch actions arrive as a mouse): a tap is a click.
+        tap: (target) => driver.click(target),
         async drag(from, to) {
           const a = await middle(driver, from);
           const b = await middle(driver, to);
@@ -255,9 +274,10 @@ async function webkitBrowser(locale, { display, port }) {
 
 // Starts one engine whose pages report the given language. WebKit needs an X display and a
 // port of its own for its driver.
-function launch(name, { locale = 'de-DE', display = ':40', port = 8129 } = {}) {
-  if (name === 'webkit') return webkitBrowser(locale, { display, port });
-  if (names.includes(name)) return puppeteerBrowser(name, locale);
+function launch(name, { locale = 'de-DE', display = ':40', port = 8129, scheme = 'light',
+  touch = false } = {}) {
+  if (name === 'webkit') return webkitBrowser(locale, { display, port, scheme });
+  if (names.includes(name)) return puppeteerBrowser(name, locale, scheme, touch);
   throw new Error(`no engine ${name}; there are ${names.join(', ')}`);
 }
 

@@ -43,4 +43,26 @@ async function serve(port, folder = site) {
   throw new Error(`no server on ${url}`);
 }
 
-module.exports = { serve, site };
+// A fresh page of one engine's browser at the window, ready, with every report it opens
+// counted in window.reports.
+async function openWindow(browser, url, size) {
+  const page = await browser.open(url, size);
+  await page.waitFor(() => document.documentElement.dataset.state === 'ready');
+  await page.evaluate(() => {
+    window.reports = [];
+    const show = HTMLDialogElement.prototype.showModal;
+    HTMLDialogElement.prototype.showModal = function counted() {
+      window.reports.push(this.querySelector('.message').textContent);
+      return show.call(this);
+    };
+  });
+  return page;
+}
+
+// The engines to play in (all three unless VELORIX_ENGINES names some), and the ports and X
+// displays of the tests: n above VELORIX_TEST_PORT and VELORIX_TEST_DISPLAY.
+const engines = (process.env.VELORIX_ENGINES || 'chromium,firefox,webkit').split(',');
+const port = (n) => Number(process.env.VELORIX_TEST_PORT || 8101) + n;
+const display = (n) => `:${Number((process.env.VELORIX_TEST_DISPLAY || ':99').slice(1)) + n}`;
+
+module.exports = { serve, site, openWindow, engines, port, display };
