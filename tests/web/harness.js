@@ -23,9 +23,15 @@ async function serve(port, folder = site) {
     }
   });
   const url = `http://127.0.0.1:${port}/`;
+  const probe = `/?ready`;
   for (let tries = 0; tries < 100; tries += 1) {
     try {
-      await fetch(url);
+      await fetch(url + probe.slice(1));
+      // The server logs a request after answering it: the probe's line may come later than the
+      // answer, and must not count as the page's first request.
+      for (let waits = 0; waits < 100 && !requests.includes(probe); waits += 1) {
+        await new Promise((done) => setTimeout(done, 10));
+      }
       requests.length = 0;
       return {
         url, requests,
