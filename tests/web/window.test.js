@@ -9,7 +9,7 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { serve, site } = require('./harness');
+const { serve, site, openWindow } = require('./harness');
 const { launch, names, sleep } = require('./engines');
 
 const engines = (process.env.VELORIX_ENGINES || names.join(',')).split(',');
@@ -25,19 +25,7 @@ before(async () => { server = await serve(port); });
 after(() => server?.stop());
 
 // A fresh page at the window, ready, with every report it opens counted.
-async function open(browser, url = server.url) {
-  const page = await browser.open(url, viewport);
-  await page.waitFor(() => document.documentElement.dataset.state === 'ready');
-  await page.evaluate(() => {
-    window.reports = [];
-    const show = HTMLDialogElement.prototype.showModal;
-    HTMLDialogElement.prototype.showModal = function counted() {
-      window.reports.push(this.querySelector('.message').textContent);
-      return show.call(this);
-    };
-  });
-  return page;
-}
+const open = (browser, url = server.url) => openWindow(browser, url, viewport);
 async function withPage(browser, body, url) {
   const page = await open(browser, url);
   try {
