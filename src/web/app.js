@@ -496,9 +496,7 @@ function keepOffline() {
     const arrange = () => {
       const narrow = media.matches;
       if (narrow === root.classList.contains('narrow')) return;
-      const focused = document.activeElement;
-      const caret = focused instanceof HTMLInputElement && focused.type === 'text'
-        ? [focused.selectionStart, focused.selectionEnd] : null;
+      const putBack = remember();
       root.classList.toggle('narrow', narrow);
       document.documentElement.classList.toggle('narrow', narrow);
       root.style.width = narrow ? '' : `${px(layout.width)}px`;
@@ -518,8 +516,8 @@ function keepOffline() {
         if (narrow) els[host].insertBefore(els[i], next ?? null);
         else root.insertBefore(els[i], els[host]);
       });
-      if (focused !== document.activeElement && focused instanceof HTMLElement) focused.focus();
-      if (caret) focused.setSelectionRange(caret[0], caret[1]);
+      // Moving a group in the page may take the focus away.
+      putBack();
       keys.follow(document.activeElement);
     };
     media.addEventListener('change', arrange);
