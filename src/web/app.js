@@ -492,7 +492,6 @@ function keepOffline() {
 
     const wide = els.map((el) => el.style.cssText);
     const keys = signAndSeparatorKeys(keysAt);
-    const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
     const arrange = () => {
       const narrow = media.matches;
       if (narrow === root.classList.contains('narrow')) return;
@@ -522,16 +521,16 @@ function keepOffline() {
     };
     media.addEventListener('change', arrange);
     arrange();
-
-    // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
-    root.addEventListener('keydown', (event) => {
-      const el = event.target;
-      if (event.key !== 'Enter' || !(el instanceof HTMLInputElement) || el.type !== 'text') return;
-      if (!matchMedia('(any-pointer: coarse)').matches) return;
-      event.preventDefault();
-      focusAfter(el, 1);
-    });
   }
+
+  // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
+  root.addEventListener('keydown', (event) => {
+    const el = event.target;
+    if (event.key !== 'Enter' || !(el instanceof HTMLInputElement) || el.type !== 'text') return;
+    if (!matchMedia('(any-pointer: coarse)').matches) return;
+    event.preventDefault();
+    focusAfter(el, 1);
+  });
 
   // A phone's decimal keypad may lack the minus sign or offer another decimal separator than
   // the page's. Beside the field being typed in, a key toggles its sign and one types the
@@ -581,7 +580,11 @@ function keepOffline() {
     return keys;
   }
 
-  narrowLayout();
+  // The narrow layout is worked out only once the screen is narrow, not before a wide window
+  // is ready.
+  const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
+  if (media.matches) narrowLayout();
+  else media.addEventListener('change', guarded(narrowLayout), { once: true });
 
   els[layout.focus[0]].focus();
   deliver(loaded);
