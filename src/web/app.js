@@ -78,8 +78,8 @@ function keepOffline() {
 }
 
 (async () => {
-  // The module compiled by the page's first script, instantiated with what the glue needs. A
-  // failed fetch or compile, or a refused instantiation, ends the start-up with its reason.
+  // The program compiled by the page's own script before this one, instantiated with what the
+  // glue needs. A failed compile or a refused instantiation ends the start-up with its reason.
   const early = self.velorixEarly;
   let refuse;
   const refused = new Promise((_, reject) => { refuse = reject; });
@@ -87,14 +87,21 @@ function keepOffline() {
   if (typeof createVelorix !== 'function') throw new Halt('load');
   const loading = createVelorix({
     instantiateWasm(imports, receive) {
-      early.module.then((module) => WebAssembly.instantiate(module, imports)
-        .then((instance) => receive(instance, module)))
+      early.module.then((module) => receive(new WebAssembly.Instance(module, imports), module))
         .catch(() => refuse(new Halt('start')));
       return {};
     },
     onAbort: () => refuse(new Halt('start')),
   });
-  const { decimal } = early;
+  // The decimal separator of the common languages from a table: a page's first Intl number
+  // format costs more than the rest of its start. Any other language asks Intl.
+  const language = navigator.language;
+  const decimal = ({ de: ',', 'de-de': ',', 'de-at': ',', en: '.', 'en-us': '.', 'en-gb': '.',
+    fr: ',', 'fr-fr': ',', es: ',', 'es-es': ',', it: ',', 'it-it': ',', nl: ',', 'nl-nl': ',',
+    pl: ',', 'pl-pl': ',', 'pt-br': ',', 'pt-pt': ',', ru: ',', 'ru-ru': ',', sv: ',',
+    'sv-se': ',', ja: '.', 'ja-jp': '.', 'zh-cn': '.' })[language.toLowerCase()]
+    ?? new Intl.NumberFormat(language).formatToParts(1.5)
+      .find((part) => part.type === 'decimal')?.value ?? '.';
   const root = document.querySelector('.window');
   const fontSize = parseFloat(getComputedStyle(root).fontSize);
   const pen = document.createElement('canvas').getContext('2d');
