@@ -587,16 +587,18 @@ function keepOffline() {
     return keys;
   }
 
-  // The narrow layout is worked out only once the screen is narrow, not before a wide window
-  // is ready.
-  const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
-  if (media.matches) narrowLayout();
-  else media.addEventListener('change', guarded(narrowLayout), { once: true });
-
-  els[layout.focus[0]].focus();
+  // Without scrolling it into view, which would lay out the page before it is ready.
+  els[layout.focus[0]].focus({ preventScroll: true });
   deliver(loaded);
   document.documentElement.dataset.state = 'ready';
   performance.mark('velorix-ready');
+
+  // Whether the screen is narrower than the window is known only from a laid-out page. Asked
+  // after the mark, but still before the first frame is drawn: a phone never shows the wide
+  // window. The narrow layout is worked out only once the screen is narrow.
+  const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
+  if (media.matches) narrowLayout();
+  else media.addEventListener('change', guarded(narrowLayout), { once: true });
 
   keepOffline();
 })().catch((error) => halt(error instanceof Halt ? error.kind : 'start'));
