@@ -120,12 +120,8 @@ function keepOffline() {
     return result;
   };
   const edit = (i, value) => withText(value, (at) => wasm._velorix_edit(i, at));
-  let layout;
-  try {
-    layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
-  } catch {
-    throw new Halt('memory');
-  }
+  // The window's layout table, written into the page when it was built.
+  const { layout } = early;
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
   const spoken = document.querySelector('.spoken');

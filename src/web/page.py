@@ -4,12 +4,16 @@
 # every browser decodes natively), its glue and the page's script all stand inside index.html,
 # so that a browser asks the server once and the window is ready about as soon as a page of one
 # inline script would be.
-#   page.py TEMPLATE STYLE PROGRAM GLUE SCRIPT OUT
+#   page.py TEMPLATE STYLE PROGRAM GLUE SCRIPT OUT LAYOUT-COMMAND...
+# LAYOUT-COMMAND prints the window's layout table as JSON.
 import base64
+import json
 import re
+import subprocess
 import sys
 
-template, style, program, glue, script, out = sys.argv[1:]
+template, style, program, glue, script, out = sys.argv[1:7]
+layout_command = sys.argv[7:]
 
 
 def read(path):
@@ -29,6 +33,9 @@ with open(program, 'rb') as f:
 parts = {
     '/*style*/': read(style).strip(),
     '/*program*/': "'" + base64.b64encode(bytes_).decode() + "'",
+    # JSON is a JavaScript expression; a '<' in a caption must not start '</script'.
+    '/*layout*/': json.dumps(json.loads(subprocess.run(layout_command, check=True,
+        capture_output=True).stdout), ensure_ascii=False, separators=(',', ':')).replace('<', '\\u003c'),
     '/*glue*/': read(glue).strip(),
     '/*script*/': bare(read(script)).strip(),
 }
