@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The browser view of the window: builds the page from the layout table that the compiled
-// window behaviour hands over, forwards the user's edits and clicks to it and mirrors what
-// changed. No rule lives here; every number is read, computed and written by the C++ side.
+// The browser view of the window: builds the page from the window's layout table, which the
+// build wrote into the page, forwards the user's edits and clicks to the compiled window
+// behaviour and mirrors what changed. No rule lives here; every number is read, computed and
+// written by the C++ side.
 'use strict';
 
 // What went wrong when the page cannot go on, said in the page itself instead of a blank one:
