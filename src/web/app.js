@@ -318,15 +318,6 @@ function keepOffline() {
   // A close event can come after the next report has opened: that one stays.
   dialog.addEventListener('close', () => { if (!dialog.open) closeReport(); });
 
-  // The controls Tab reaches now, in the window's focus order, as the window's behaviour rules
-  // it (enabled, and of the options only the selected one).
-  const tabStops = () => {
-    const order = [];
-    for (let i = wasm._velorix_next_tab_stop(-1, 1, 0); i >= 0;
-      i = wasm._velorix_next_tab_stop(i, 1, 0)) order.push(els[i]);
-    return order;
-  };
-
   // Hands the focus on to the next control Tab reaches, round the window.
   const focusAfter = (el, step = 1) => {
     const to = wasm._velorix_next_tab_stop(els.indexOf(el), step, 1);
@@ -336,11 +327,13 @@ function keepOffline() {
   // The browser's own Tab reaches only the first and the last control of the focus order,
   // which are also the first and last in the page: from outside the window, Tab enters at its
   // first control and Shift+Tab at its last, and past them it goes on out of the window.
+  // The window's behaviour rules which controls Tab reaches now (enabled, and of the options
+  // only the selected one); from outside the window, forwards and backwards, it names the ends.
   const markEnds = () => {
-    const order = tabStops();
-    const ends = [order[0], order[order.length - 1]];
+    const first = wasm._velorix_next_tab_stop(-1, 1, 0);
+    const last = wasm._velorix_next_tab_stop(-1, -1, 0);
     for (const i of layout.focus) {
-      const tabIndex = ends.includes(els[i]) ? 0 : -1;
+      const tabIndex = i === first || i === last ? 0 : -1;
       if (els[i].tabIndex !== tabIndex) els[i].tabIndex = tabIndex;
     }
   };
