@@ -7,10 +7,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fast_float/fast_float.h>
-#include <fmt/compile.h>
-#include <fmt/format.h>
 #include <system_error>
 
 namespace velorix {
@@ -119,6 +119,80 @@ bool scan(std::string_view text, const std::string& separator, Scanned& out) {
     return true;
 }
 
+// The exact value of a positive float rounded to seven significant digits, a tie going to the
+// even neighbour: the digits and the power of ten of the first one. A float is m·2^e with m
+// below 2^24, so its exact decimal expansion has at most 112 digits: they are worked out in a
+// small big number of base-10^9 limbs, which is all the precision this needs. A general
+// formatting library would carry some 30 KB of code into the web build for this one job.
+struct SevenDigits {
+    std::string digits;
+    int exponent = 0;
+};
+SevenDigits sevenDigits(float magnitude) {
+    std::uint32_t bits = 0; // no std::bit_cast in every library this builds with
+    static_assert(sizeof bits == sizeof magnitude);
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const std::uint32_t biased = bits >> 23;
+    const std::uint32_t mantissa = bits & 0x7fffffu;
+    // value = limbs · 10^power, limbs little-endian in base 10^9.
+    std::array<std::uint32_t, 14> limbs{biased == 0 ? mantissa : mantissa | 0x800000u};
+    std::size_t used = 1;
+    const auto multiply = [&](std::uint32_t factor) {
+        std::uint64_t carry = 0;
+        for (std::size_t i = 0; i < used; ++i) {
+            carry += std::uint64_t{limbs[i]} * factor;
+            limbs[i] = static_cast<std::uint32_t>(carry % 1000000000u);
+            carry /= 1000000000u;
+        }
+        if (carry != 0) {
+            limbs[used++] = static_cast<std::uint32_t>(carry);
+        }
+    };
+    int twos = (biased == 0 ? 1 : static_cast<int>(biased)) - 150;
+    int power = 0;
+    if (twos >= 0) {
+        for (; twos >= 28; twos -= 28) {
+            multiply(1u << 28);
+        }
+        multiply(1u << twos);
+    } else {
+        // m·2^-k = m·5^k·10^-k
+        power = twos;
+        for (int fives = -twos; fives > 0; fives -= 12) {
+            std::uint32_t factor = 1; // 5^12 is the largest power of five below 10^9
+            for (int k = std::min(fives, 12); k > 0; --k) {
+                factor *= 5;
+            }
+            multiply(factor);
+        }
+    }
+    std::string all = std::to_string(limbs[used - 1]);
+    for (std::size_t i = used - 1; i-- > 0;) {
+        const std::string limb = std::to_string(limbs[i]);
+        all.append(9 - limb.size(), '0');
+        all += limb;
+    }
+    SevenDigits result{all.substr(0, 7), static_cast<int>(all.size()) - 1 + power};
+    result.digits.append(7 - result.digits.size(), '0');
+    if (all.size() > 7) {
+        const char next = all[7];
+        const bool rest = all.find_first_not_of('0', 8) != std::string::npos;
+        if (next > '5' || (next == '5' && (rest || (result.digits[6] - '0') % 2 != 0))) {
+            std::size_t i = 7;
+            while (i > 0 && result.digits[i - 1] == '9') {
+                result.digits[--i] = '0';
+            }
+            if (i == 0) {
+                result.digits = "1000000";
+                ++result.exponent;
+            } else {
+                ++result.digits[i - 1];
+            }
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 Real realFromText(std::string_view text, const NumberFormat& format) {
@@ -206,28 +280,11 @@ std::string realToText(Real value, const NumberFormat& format) {
     if (value == 0) {
         return "0"; // also for -0
     }
-    // "d.dddddde±XX": the exact binary value rounded to 7 significant digits.
-    std::array<char, 32> buffer{};
-    const auto end = fmt::format_to_n(buffer.data(), buffer.size(), FMT_COMPILE("{:.6e}"),
-                                      static_cast<double>(value))
-                         .out;
-    const std::string_view sci(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-
-    const bool negative = sci.front() == '-';
-    const std::size_t mantissaStart = negative ? 1 : 0;
-    const std::size_t e = sci.find('e');
-    std::string digits;
-    for (std::size_t i = mantissaStart; i < e; ++i) {
-        if (sci[i] != '.') {
-            digits += sci[i];
-        }
-    }
+    const bool negative = std::signbit(value);
+    auto [digits, exponent] = sevenDigits(std::fabs(value));
     while (digits.size() > 1 && digits.back() == '0') {
         digits.pop_back();
     }
-    int exponent = 0;
-    std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(),
-                    exponent);
 
     std::string out = negative ? "-" : "";
     const int count = static_cast<int>(digits.size());

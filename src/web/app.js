@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The browser view of the window: builds the page from the layout table that the compiled
-// window behaviour hands over, forwards the user's edits and clicks to it and mirrors what
-// changed. No rule lives here; every number is read, computed and written by the C++ side.
+// The browser view of the window: builds the page from the window's layout table, which the
+// build wrote into the page, forwards the user's edits and clicks to the compiled window
+// behaviour and mirrors what changed. No rule lives here; every number is read, computed and
+// written by the C++ side.
 'use strict';
 
 // What went wrong when the page cannot go on, said in the page itself instead of a blank one:
@@ -78,8 +79,8 @@ function keepOffline() {
 }
 
 (async () => {
-  // The module compiled by the page's first script, instantiated with what the glue needs. A
-  // failed fetch or compile, or a refused instantiation, ends the start-up with its reason.
+  // The program compiled by the page's own script before this one, instantiated with what the
+  // glue needs. A failed compile or a refused instantiation ends the start-up with its reason.
   const early = self.velorixEarly;
   let refuse;
   const refused = new Promise((_, reject) => { refuse = reject; });
@@ -87,14 +88,21 @@ function keepOffline() {
   if (typeof createVelorix !== 'function') throw new Halt('load');
   const loading = createVelorix({
     instantiateWasm(imports, receive) {
-      early.module.then((module) => WebAssembly.instantiate(module, imports)
-        .then((instance) => receive(instance, module)))
+      early.module.then((module) => receive(new WebAssembly.Instance(module, imports), module))
         .catch(() => refuse(new Halt('start')));
       return {};
     },
     onAbort: () => refuse(new Halt('start')),
   });
-  const { decimal } = early;
+  // The decimal separator of the common languages from a table: a page's first Intl number
+  // format costs more than the rest of its start. Any other language asks Intl.
+  const language = navigator.language;
+  const decimal = ({ de: ',', 'de-de': ',', 'de-at': ',', en: '.', 'en-us': '.', 'en-gb': '.',
+    fr: ',', 'fr-fr': ',', es: ',', 'es-es': ',', it: ',', 'it-it': ',', nl: ',', 'nl-nl': ',',
+    pl: ',', 'pl-pl': ',', 'pt-br': ',', 'pt-pt': ',', ru: ',', 'ru-ru': ',', sv: ',',
+    'sv-se': ',', ja: '.', 'ja-jp': '.', 'zh-cn': '.' })[language.toLowerCase()]
+    ?? new Intl.NumberFormat(language).formatToParts(1.5)
+      .find((part) => part.type === 'decimal')?.value ?? '.';
   const root = document.querySelector('.window');
   const fontSize = parseFloat(getComputedStyle(root).fontSize);
   const pen = document.createElement('canvas').getContext('2d');
@@ -113,12 +121,8 @@ function keepOffline() {
     return result;
   };
   const edit = (i, value) => withText(value, (at) => wasm._velorix_edit(i, at));
-  let layout;
-  try {
-    layout = JSON.parse(wasm.UTF8ToString(wasm._velorix_layout()));
-  } catch {
-    throw new Halt('memory');
-  }
+  // The window's layout table, written into the page when it was built.
+  const { layout } = early;
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
   const spoken = document.querySelector('.spoken');
@@ -314,15 +318,6 @@ function keepOffline() {
   // A close event can come after the next report has opened: that one stays.
   dialog.addEventListener('close', () => { if (!dialog.open) closeReport(); });
 
-  // The controls Tab reaches now, in the window's focus order, as the window's behaviour rules
-  // it (enabled, and of the options only the selected one).
-  const tabStops = () => {
-    const order = [];
-    for (let i = wasm._velorix_next_tab_stop(-1, 1, 0); i >= 0;
-      i = wasm._velorix_next_tab_stop(i, 1, 0)) order.push(els[i]);
-    return order;
-  };
-
   // Hands the focus on to the next control Tab reaches, round the window.
   const focusAfter = (el, step = 1) => {
     const to = wasm._velorix_next_tab_stop(els.indexOf(el), step, 1);
@@ -332,11 +327,13 @@ function keepOffline() {
   // The browser's own Tab reaches only the first and the last control of the focus order,
   // which are also the first and last in the page: from outside the window, Tab enters at its
   // first control and Shift+Tab at its last, and past them it goes on out of the window.
+  // The window's behaviour rules which controls Tab reaches now (enabled, and of the options
+  // only the selected one); from outside the window, forwards and backwards, it names the ends.
   const markEnds = () => {
-    const order = tabStops();
-    const ends = [order[0], order[order.length - 1]];
+    const first = wasm._velorix_next_tab_stop(-1, 1, 0);
+    const last = wasm._velorix_next_tab_stop(-1, -1, 0);
     for (const i of layout.focus) {
-      const tabIndex = ends.includes(els[i]) ? 0 : -1;
+      const tabIndex = i === first || i === last ? 0 : -1;
       if (els[i].tabIndex !== tabIndex) els[i].tabIndex = tabIndex;
     }
   };
@@ -492,7 +489,6 @@ function keepOffline() {
 
     const wide = els.map((el) => el.style.cssText);
     const keys = signAndSeparatorKeys(keysAt);
-    const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
     const arrange = () => {
       const narrow = media.matches;
       if (narrow === root.classList.contains('narrow')) return;
@@ -522,16 +518,16 @@ function keepOffline() {
     };
     media.addEventListener('change', arrange);
     arrange();
-
-    // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
-    root.addEventListener('keydown', (event) => {
-      const el = event.target;
-      if (event.key !== 'Enter' || !(el instanceof HTMLInputElement) || el.type !== 'text') return;
-      if (!matchMedia('(any-pointer: coarse)').matches) return;
-      event.preventDefault();
-      focusAfter(el, 1);
-    });
   }
+
+  // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
+  root.addEventListener('keydown', (event) => {
+    const el = event.target;
+    if (event.key !== 'Enter' || !(el instanceof HTMLInputElement) || el.type !== 'text') return;
+    if (!matchMedia('(any-pointer: coarse)').matches) return;
+    event.preventDefault();
+    focusAfter(el, 1);
+  });
 
   // A phone's decimal keypad may lack the minus sign or offer another decimal separator than
   // the page's. Beside the field being typed in, a key toggles its sign and one types the
@@ -581,12 +577,18 @@ function keepOffline() {
     return keys;
   }
 
-  narrowLayout();
-
-  els[layout.focus[0]].focus();
+  // Without scrolling it into view, which would lay out the page before it is ready.
+  els[layout.focus[0]].focus({ preventScroll: true });
   deliver(loaded);
   document.documentElement.dataset.state = 'ready';
   performance.mark('velorix-ready');
+
+  // Whether the screen is narrower than the window is known only from a laid-out page. Asked
+  // after the mark, but still before the first frame is drawn: a phone never shows the wide
+  // window. The narrow layout is worked out only once the screen is narrow.
+  const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
+  if (media.matches) narrowLayout();
+  else media.addEventListener('change', guarded(narrowLayout), { once: true });
 
   keepOffline();
 })().catch((error) => halt(error instanceof Halt ? error.kind : 'start'));

@@ -24,7 +24,6 @@ namespace {
 std::unique_ptr<Form> form;
 std::bitset<kControlCount> changes;
 std::string failure; // the last event's report, empty when it ran through
-std::string scratch; // backs the returned texts
 
 bool valid(int c) {
     return form && c >= 0 && static_cast<std::size_t>(c) < kControlCount;
@@ -38,82 +37,6 @@ int outcome(const std::optional<Failure>& result) noexcept {
         failure = "Überlauf: kein Speicher mehr";
     }
     return result ? 1 : 0;
-}
-
-const char* kindName(Kind k) {
-    switch (k) {
-    case Kind::Frame:
-        return "frame";
-    case Kind::Label:
-        return "label";
-    case Kind::TextBox:
-        return "text";
-    case Kind::CommandButton:
-        return "button";
-    case Kind::OptionButton:
-        return "option";
-    case Kind::Line:
-        break;
-    }
-    return "line";
-}
-
-// A JSON string: quotation mark and backslash escaped, and every control character, which JSON
-// does not allow raw, as \u00XX. Everything else is UTF-8 as it stands.
-void quoted(std::string& out, std::string_view s) {
-    out += '"';
-    for (const char c : s) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xf];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
-// The layout table and the accessible names as JSON, so that the page is built from the very
-// rows the desktop window is built from.
-std::string layoutJson() {
-    std::string out = "{\"title\":";
-    quoted(out, kWindowTitle);
-    out += ",\"width\":" + std::to_string(kClientWidthTwips);
-    out += ",\"height\":" + std::to_string(kClientHeightTwips) + ",\"controls\":[";
-    for (const ControlSpec& row : kLayout) {
-        out += row.id == Ctl{} ? "{\"name\":" : ",{\"name\":";
-        quoted(out, row.name);
-        out += ",\"kind\":\"";
-        out += kindName(row.kind);
-        out += "\",\"parent\":" +
-               std::to_string(row.parent ? static_cast<int>(index(*row.parent)) : -1);
-        // A line's place is its two ends, x1, y1, x2, y2; every other control's its box.
-        const std::array<int, 4> place =
-            row.kind == Kind::Line
-                ? std::array{row.ends.x1, row.ends.y1, row.ends.x2, row.ends.y2}
-                : std::array{row.place.left, row.place.top, row.place.width, row.place.height};
-        out += ",\"place\":[" + std::to_string(place[0]) + ',' + std::to_string(place[1]) + ',' +
-               std::to_string(place[2]) + ',' + std::to_string(place[3]) + ']';
-        out += ",\"text\":";
-        quoted(out, row.text);
-        out += ",\"wraps\":";
-        out += row.wraps ? "true" : "false";
-        out += ",\"spoken\":";
-        quoted(out, accessibleName(row.id));
-        out += '}';
-    }
-    out += "],\"focus\":[";
-    const auto order = focusOrder();
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        out += (i ? "," : "") + std::to_string(index(order[i]));
-    }
-    return out + "]}";
 }
 
 // The scale for what the page measured, as whole pixels separated by blanks: for every control in
@@ -164,23 +87,9 @@ double pageScale(std::string_view text) {
     return fittingTwipsPerPixel(oneLine, wrapped);
 }
 
-const char* keep(std::string s) noexcept {
-    scratch = std::move(s);
-    return scratch.c_str();
-}
-
 } // namespace
 
 extern "C" {
-
-// Builds the layout description; empty if it could not be built.
-const char* velorix_layout() noexcept {
-    try {
-        return keep(layoutJson());
-    } catch (...) {
-        return "";
-    }
-}
 
 // Makes the window with the given decimal separator and runs its Load handler. Returns 1 when
 // Load failed (the report is velorix_failure()), 0 when it ran through, -1 without a window.
