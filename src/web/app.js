@@ -326,9 +326,8 @@ function keepOffline() {
 
   // The browser's own Tab reaches only the first and the last control of the focus order,
   // which are also the first and last in the page: from outside the window, Tab enters at its
-  // first control and Shift+Tab at its last, and past them it goes on out of the window.
-  // The window's behaviour rules which controls Tab reaches now (enabled, and of the options
-  // only the selected one); from outside the window, forwards and backwards, it names the ends.
+  // first control and Shift+Tab at its last, and past them it goes on out of the window. Which
+  // controls are Tab stops now is the window behaviour's to say; it names the two ends.
   const markEnds = () => {
     const first = wasm._velorix_next_tab_stop(-1, 1, 0);
     const last = wasm._velorix_next_tab_stop(-1, -1, 0);

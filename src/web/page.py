@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the published page as one file: the styles, the compiled program (in base64, which
-# every browser decodes natively), its glue and the page's script all stand inside index.html,
-# so that a browser asks the server once and the window is ready about as soon as a page of one
-# inline script would be.
+# every browser decodes natively), its glue, the window's layout table and the page's script
+# all stand inside index.html, so that a browser asks the server once and the window is ready
+# soon after a page of one inline script would be.
 #   page.py TEMPLATE STYLE PROGRAM GLUE SCRIPT OUT LAYOUT-COMMAND...
 # LAYOUT-COMMAND prints the window's layout table as JSON.
 import base64
@@ -34,8 +34,9 @@ parts = {
     '/*style*/': read(style).strip(),
     '/*program*/': "'" + base64.b64encode(bytes_).decode() + "'",
     # JSON is a JavaScript expression; a '<' in a caption must not start '</script'.
-    '/*layout*/': json.dumps(json.loads(subprocess.run(layout_command, check=True,
-        capture_output=True).stdout), ensure_ascii=False, separators=(',', ':')).replace('<', '\\u003c'),
+    '/*layout*/': json.dumps(
+        json.loads(subprocess.run(layout_command, check=True, capture_output=True).stdout),
+        ensure_ascii=False, separators=(',', ':')).replace('<', '\\u003c'),
     '/*glue*/': read(glue).strip(),
     '/*script*/': bare(read(script)).strip(),
 }
