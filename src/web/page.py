@@ -4,16 +4,17 @@
 # every browser decodes natively), its glue, the window's layout table and the page's script
 # all stand inside index.html, so that a browser asks the server once and the window is ready
 # soon after a page of one inline script would be.
-#   page.py TEMPLATE STYLE PROGRAM GLUE SCRIPT OUT LAYOUT-COMMAND...
+#   page.py TEMPLATE STYLE ICON PROGRAM GLUE SCRIPT OUT LAYOUT-COMMAND...
 # LAYOUT-COMMAND prints the window's layout table as JSON.
 import base64
 import json
 import re
 import subprocess
 import sys
+import urllib.parse
 
-template, style, program, glue, script, out = sys.argv[1:7]
-layout_command = sys.argv[7:]
+template, style, icon, program, glue, script, out = sys.argv[1:8]
+layout_command = sys.argv[8:]
 
 
 def read(path):
@@ -30,8 +31,13 @@ def bare(text):
 
 with open(program, 'rb') as f:
     bytes_ = f.read()
+# The tab's icon stands in the page: a browser asks for a linked icon whenever it likes, and a
+# second request for it would race the service worker's copy of the same file.
+svg = re.sub(r'<\?xml[^>]*\?>|<!--.*?-->', '', read(icon), flags=re.DOTALL)
+svg = re.sub(r'>\s+<', '><', svg.strip()).replace('"', "'")
 parts = {
     '/*style*/': read(style).strip(),
+    '/*icon*/': 'data:image/svg+xml,' + urllib.parse.quote(svg, safe=" =:/;,'()!*-._~"),
     '/*program*/': "'" + base64.b64encode(bytes_).decode() + "'",
     # JSON is a JavaScript expression; a '<' in a caption must not start '</script'.
     '/*layout*/': json.dumps(
