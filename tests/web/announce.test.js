@@ -3,14 +3,14 @@
 // each event changed, the report as an alert dialog described by its message, and the focus
 // after BRAKE! and TURN! staying in their panels.
 'use strict';
-const { describe, test, before, after } = require('node:test');
+const { describe, before, after } = require('node:test');
 const assert = require('node:assert/strict');
-const { serve, openWindow, engines, port, display } = require('./harness');
-const { launch } = require('./engines');
+const { serve, openWindow, test } = require('./harness');
+const { launch, chosen } = require('./engines');
 
 const limit = { timeout: 120000 };
 let server;
-before(async () => { server = await serve(port(9)); });
+before(async () => { server = await serve(); });
 after(() => server?.stop());
 
 const said = (page) => page.evaluate(() => document.querySelector('[aria-live]').textContent);
@@ -24,12 +24,12 @@ async function typeInto(page, id, text) {
   await page.type(text);
 }
 
-for (const engine of engines) {
+for (const engine of chosen) {
   describe(engine, () => {
     let browser;
     let page;
     before(async () => {
-      browser = await launch(engine, { locale: 'de-DE', display: display(2), port: port(12) });
+      browser = await launch(engine, { locale: 'de-DE' });
     }, limit);
     after(() => browser?.close());
     // Each test closes its page; one that fails leaves it to the browser's close.

@@ -3,7 +3,6 @@
 // median time from navigation to the ready window over cold loads, beside a bare page's in the
 // same run, and their ratio; and, in Chromium, one keystroke of the coupled g-force fields.
 //   node bench.js [LOADS] [ENGINES]     ENGINES: chromium,firefox,webkit unless given
-// Ports VELORIX_BENCH_PORT to +2 (8110 unless set); WebKit draws on VELORIX_BENCH_DISPLAY (:98).
 'use strict';
 const fs = require('node:fs');
 const os = require('node:os');
@@ -18,8 +17,6 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 (async () => {
   const loads = Number(process.argv[2] || 20);
   const engines = (process.argv[3] || 'chromium,firefox,webkit').split(',');
-  const port = Number(process.env.VELORIX_BENCH_PORT || 8110);
-  const display = process.env.VELORIX_BENCH_DISPLAY || ':98';
 
   // Everything a first visit loads: the page and, through the service worker, every other
   // file of the folder.
@@ -39,11 +36,11 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
   fs.writeFileSync(path.join(bareFolder, 'index.html'), '<!DOCTYPE html><title>bare</title>'
     + '<script>document.documentElement.dataset.state="ready";performance.mark("velorix-ready")'
     + '</script>');
-  const server = await serve(port);
-  const bare = await serve(port + 1, bareFolder);
+  const server = await serve();
+  const bare = await serve(bareFolder);
   try {
     for (const engine of engines) {
-      const browser = await launch(engine, { locale: 'de-DE', display, port: port + 2 });
+      const browser = await launch(engine, { locale: 'de-DE' });
       try {
         await sleep(1000); // a browser just started is busy with itself for a while
         if (engine === 'chromium') {

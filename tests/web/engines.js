@@ -4,8 +4,9 @@
 // (puppeteer-core over WebDriver BiDi) and WebKitGTK (its WebKitWebDriver, spoken to over plain
 // HTTP, with MiniBrowser under an Xvfb of its own).
 //
-//   const { launch, names } = require('./engines');
+//   const { launch, names, chosen } = require('./engines');
 //   const browser = await launch('firefox', { locale: 'de-DE' }); // names: chromium firefox webkit
+//   // chosen: the engines VELORIX_ENGINES names (all three unless set)
 //   // scheme 'dark' for the dark colour scheme; touch for a touch screen as a phone has
 //   // (any-pointer: coarse); WebKitGTK knows no touch, and Firefox takes both only at launch.
 //   const phone = await launch('chromium', { locale: 'de-DE', scheme: 'dark', touch: true });
@@ -26,16 +27,76 @@
 //   await page.type('-32769');            // characters as real key presses
 //   await page.screenshot('/tmp/x.png');  // what the viewport shows, as PNG
 //   await page.close(); await browser.close();
-// browser.name is the engine's name; browser.locale the language the pages report.
+// browser.name is the engine's name; browser.locale the language the pages report. Each page
+// keeps page.engine, the engine with its version, and page.messages(), what its console said
+// (in WebKit, whose driver passes no console on, what it said since the driver last navigated).
 // Offline is not switched per engine: stop the server instead.
+// Every browser starts cold: a new process with a home folder of its own (no profile, no font
+// cache), and its X server and driver (WebKit) on a display and a port found free.
 'use strict';
 const { spawn } = require('node:child_process');
 const fs = require('node:fs');
+const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
 
 const names = ['chromium', 'firefox', 'webkit'];
+const chosen = (process.env.VELORIX_ENGINES || names.join(',')).split(',');
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// A home folder of its own for each browser, removed with it where it can be: a browser's
+// helper process may still be writing there for a moment after the browser has gone, so the
+// test command also empties the folder of all homes (VELORIX_HOMES) at the end of a run.
+function freshHome() {
+  const base = process.env.VELORIX_HOMES || os.tmpdir();
+  fs.mkdirSync(base, { recursive: true });
+  const home = fs.mkdtempSync(path.join(base, 'velorix-home-'));
+  return {
+    env: { HOME: home, XDG_CACHE_HOME: path.join(home, '.cache'),
+      XDG_CONFIG_HOME: path.join(home, '.config'), XDG_DATA_HOME: path.join(home, '.local/share') },
+    remove() {
+      try {
+        fs.rmSync(home, { recursive: true, force: true, maxRetries: 5 });
+      } catch { /* left to the end of the run */ }
+    },
+  };
+}
+
+// The pages opened while a test runs, for its evidence. A page the test closes stays open
+// until the test ends or opens another page (WebKit's driver holds one at a time), so that a
+// failure can still be pictured. watch() starts a record; record.release() closes what the
+// test closed.
+const records = new Set();
+let held = [];
+async function closeHeld() {
+  const closes = held;
+  held = [];
+  for (const close of closes) await close();
+}
+function watch() {
+  const record = { opened: [] };
+  record.release = () => {
+    records.delete(record);
+    return closeHeld();
+  };
+  records.add(record);
+  return record;
+}
+function watched(driver, close) {
+  const really = async () => {
+    if (driver.closed) return;
+    driver.closed = true;
+    await close();
+  };
+  for (const record of records) record.opened.push(driver);
+  driver.closed = false;
+  driver.close = () => {
+    if (!records.size) return really();
+    held.push(really);
+    return Promise.resolve();
+  };
+  return driver;
+}
 
 // A function and its arguments as the text of an expression the page evaluates.
 const call = (fn, args) => `(${fn})(...${JSON.stringify(args)})`;
@@ -86,12 +147,16 @@ async function puppeteerBrowser(name, locale, scheme, touch) {
       'layout.css.prefers-color-scheme.content-override': scheme === 'dark' ? 0 : 1,
       ...(touch && { 'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1 }) },
   };
-  const browser = await puppeteer.launch({ headless: true, protocolTimeout: 60000, ...options });
+  const home = freshHome();
+  const browser = await puppeteer.launch({ headless: true, protocolTimeout: 60000,
+    env: { ...process.env, ...home.env }, ...options });
+  const engine = `${name} ${await browser.version()}`;
   const keys = { Control: 'Control', Shift: 'Shift', Space: ' ' }; // BiDi knows no "Space"
   return {
     name,
     locale,
     async open(url, { width = 800, height = 600, scale = 1 } = {}) {
+      await closeHeld();
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
       await page.setViewport({ width, height, deviceScaleFactor: scale, isMobile: touch,
@@ -104,7 +169,12 @@ async function puppeteerBrowser(name, locale, scheme, touch) {
           { userAgent: await browser.userAgent(), acceptLanguage: locale });
         await cdp.send('Emulation.setLocaleOverride', { locale });
       }
+      const messages = [];
+      page.on('console', (m) => messages.push(`${m.type()}: ${m.text()}`));
+      page.on('pageerror', (error) => messages.push(`uncaught: ${error.message}`));
       const driver = {
+        engine,
+        messages: async () => messages,
         goto: (to) => page.goto(to).then(() => undefined),
         evaluate: (fn, ...args) => page.evaluate(call(fn, args)),
         waitFor: (fn, ...args) => poll(() => page.evaluate(call(fn, args)), String(fn)),
@@ -133,12 +203,15 @@ async function puppeteerBrowser(name, locale, scheme, touch) {
         },
         type: (text) => page.keyboard.type(text),
         screenshot: (file) => page.screenshot({ path: file }).then(() => undefined),
-        close: () => context.close(),
       };
+      watched(driver, () => context.close());
       if (url) await driver.goto(url);
       return driver;
     },
-    close: () => browser.close(),
+    async close() {
+      await browser.close();
+      home.remove();
+    },
   };
 }
 
@@ -151,25 +224,73 @@ const webdriverKeys = {
   ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Space: '\uE00D',
 };
 
-function child(command, args, env) {
-  const proc = spawn(command, args, { env: { ...process.env, ...env }, stdio: 'ignore' });
+// A child process, with its descriptor 3 a pipe if told; stop() ends it and waits.
+function child(command, args, { env = {}, fd3 = false } = {}) {
+  const proc = spawn(command, args, { env: { ...process.env, ...env },
+    stdio: ['ignore', 'ignore', 'ignore', ...(fd3 ? ['pipe'] : [])] });
   proc.on('error', () => {});
+  const ended = new Promise((done) => proc.once('close', done));
   return {
-    stop: () => new Promise((done) => {
-      if (proc.exitCode !== null || proc.signalCode) { done(); return; }
-      proc.once('exit', done);
-      proc.kill();
-    }),
+    proc,
+    ended,
+    stop() {
+      if (proc.exitCode === null && !proc.signalCode) proc.kill();
+      return ended;
+    },
   };
 }
 
-async function webkitBrowser(locale, { display, port, scheme }) {
+// An X server on a display it finds free itself, which it names on its descriptor 3.
+async function xServer() {
+  const server = child('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten',
+    'tcp', '-noreset'], { fd3: true });
+  let said = '';
+  const number = await new Promise((found, failed) => {
+    server.proc.stdio[3].setEncoding('utf8').on('data', (chunk) => {
+      said += chunk;
+      if (said.includes('\n')) found(said.trim());
+    });
+    server.ended.then(() => failed(new Error('Xvfb ended without a display')));
+  });
+  return { display: `:${number}`, stop: server.stop };
+}
+
+const freePort = () => new Promise((found, failed) => {
+  const probe = net.createServer();
+  probe.once('error', failed);
+  probe.listen(0, '127.0.0.1', () => {
+    const { port } = probe.address();
+    probe.close(() => found(port));
+  });
+});
+
+async function webkitBrowser(locale, { scheme }) {
   const lang = `${locale.replace('-', '_')}.UTF-8`;
-  const xvfb = child('Xvfb', [display, '-screen', '0', '1280x1024x24', '-nolisten', 'tcp', '-noreset']);
-  const driverProc = child(process.env.WEBKITWEBDRIVER || 'WebKitWebDriver', [`--port=${port}`],
-    { DISPLAY: display, LANG: lang, LC_ALL: lang, LANGUAGE: locale.replace('-', '_') });
-  const base = `http://127.0.0.1:${port}`;
-  const stopAll = () => Promise.all([driverProc.stop(), xvfb.stop()]);
+  const home = freshHome();
+  const x = await xServer();
+  // A port found free may be taken again before the driver listens on it: then it ends at
+  // once, and another is tried.
+  let driverProc;
+  let base;
+  for (let tries = 0; !base; tries += 1) {
+    const port = await freePort();
+    driverProc = child(process.env.WEBKITWEBDRIVER || 'WebKitWebDriver', [`--port=${port}`], {
+      env: { ...home.env, DISPLAY: x.display, LANG: lang, LC_ALL: lang,
+        LANGUAGE: locale.replace('-', '_') } });
+    const up = await poll(() => (driverProc.proc.exitCode !== null ? 'ended'
+      : fetch(`http://127.0.0.1:${port}/status`).then((r) => r.ok && 'up', () => false)),
+    'WebKitWebDriver').catch((error) => error);
+    if (up === 'up') base = `http://127.0.0.1:${port}`;
+    else if (up !== 'ended' || tries === 4) {
+      await Promise.all([driverProc.stop(), x.stop()]);
+      home.remove();
+      throw up instanceof Error ? up : new Error('WebKitWebDriver does not start');
+    }
+  }
+  const stopAll = async () => {
+    await Promise.all([driverProc.stop(), x.stop()]);
+    home.remove();
+  };
   const request = async (method, url, body) => {
     const response = await fetch(`${base}${url}`, {
       method, headers: { 'Content-Type': 'application/json' },
@@ -179,12 +300,6 @@ async function webkitBrowser(locale, { display, port, scheme }) {
     if (!response.ok) throw new Error(`WebDriver ${method} ${url}: ${answer.value?.message}`);
     return answer.value;
   };
-  try {
-    await poll(() => fetch(`${base}/status`).then((r) => r.ok, () => false), 'WebKitWebDriver');
-  } catch (error) {
-    await stopAll();
-    throw error;
-  }
   const miniBrowser = process.env.MINIBROWSER
     || [`/usr/lib/${os.arch() === 'arm64' ? 'aarch64' : 'x86_64'}-linux-gnu/webkit2gtk-4.1/MiniBrowser`]
       .find((p) => fs.existsSync(p));
@@ -193,8 +308,9 @@ async function webkitBrowser(locale, { display, port, scheme }) {
     name: 'webkit',
     locale,
     async open(url, { width = 800, height = 600 } = {}) {
+      await closeHeld();
       // One MiniBrowser per page: a fresh profile, as a new browser context is elsewhere.
-      const { sessionId } = await request('POST', '/session', {
+      const { sessionId, capabilities } = await request('POST', '/session', {
         capabilities: { alwaysMatch: { browserName: 'MiniBrowser',
           'webkitgtk:browserOptions': { binary: miniBrowser,
             args: ['--automation', ...(scheme === 'dark' ? ['--dark-mode'] : [])] } } },
@@ -213,11 +329,22 @@ async function webkitBrowser(locale, { display, port, scheme }) {
         if (result.error) throw new Error(result.error);
         return result.value;
       };
-      // The window's size includes MiniBrowser's toolbar: correct by what the page sees.
-      await request('POST', s('/window/rect'), { width, height });
-      const inner = await evaluate(() => [innerWidth, innerHeight]);
-      await request('POST', s('/window/rect'),
-        { width: 2 * width - inner[0], height: 2 * height - inner[1] });
+      // The window's size includes MiniBrowser's toolbar: correct it by what the page sees,
+      // once the page has seen the window's new size. A window that gets no smaller stays.
+      const innerSize = () => evaluate(() => [innerWidth, innerHeight]);
+      let inner = await innerSize();
+      let outer = await request('GET', s('/window/rect'));
+      for (let n = 0; n < 4 && (inner[0] !== width || inner[1] !== height); n += 1) {
+        const now = await request('POST', s('/window/rect'), {
+          width: outer.width + width - inner[0], height: outer.height + height - inner[1] });
+        if (now.width === outer.width && now.height === outer.height) break;
+        outer = now;
+        const before = inner;
+        inner = await poll(async () => {
+          const seen = await innerSize();
+          return (seen[0] !== before[0] || seen[1] !== before[1]) && seen;
+        }, 'the page to see its window resized');
+      }
       const pointer = (steps) => request('POST', s('/actions'), { actions: [{
         type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: steps }] });
       const keys = (steps) => request('POST', s('/actions'), { actions: [{
@@ -225,7 +352,22 @@ async function webkitBrowser(locale, { display, port, scheme }) {
       const at = ({ x, y }) => ({ type: 'pointerMove', x: Math.round(x), y: Math.round(y),
         origin: 'viewport', duration: 0 });
       const driver = {
-        goto: (to) => request('POST', s('/url'), { url: to }).then(() => undefined),
+        engine: `webkit ${capabilities.browserVersion}`,
+        messages: () => evaluate(() => window.velorixConsole ?? []).catch(() => []),
+        async goto(to) {
+          await request('POST', s('/url'), { url: to });
+          await evaluate(() => {
+            window.velorixConsole = [];
+            for (const type of ['log', 'info', 'warn', 'error']) {
+              const write = console[type];
+              console[type] = (...args) => {
+                window.velorixConsole.push(`${type}: ${args.join(' ')}`);
+                write.apply(console, args);
+              };
+            }
+            addEventListener('error', (event) => window.velorixConsole.push(`uncaught: ${event.message}`));
+          });
+        },
         evaluate,
         waitFor: (fn, ...args) => poll(() => evaluate(fn, ...args), String(fn)),
         async click(target, { count = 1 } = {}) {
@@ -257,11 +399,11 @@ async function webkitBrowser(locale, { display, port, scheme }) {
             () => requestAnimationFrame(done))));
           fs.writeFileSync(file, Buffer.from(await request('GET', s('/screenshot')), 'base64'));
         },
-        async close() {
-          sessions.delete(sessionId);
-          await request('DELETE', s('')).catch(() => {});
-        },
       };
+      watched(driver, async () => {
+        sessions.delete(sessionId);
+        await request('DELETE', s('')).catch(() => {});
+      });
       if (url) await driver.goto(url);
       return driver;
     },
@@ -272,13 +414,11 @@ async function webkitBrowser(locale, { display, port, scheme }) {
   };
 }
 
-// Starts one engine whose pages report the given language. WebKit needs an X display and a
-// port of its own for its driver.
-function launch(name, { locale = 'de-DE', display = ':40', port = 8129, scheme = 'light',
-  touch = false } = {}) {
-  if (name === 'webkit') return webkitBrowser(locale, { display, port, scheme });
+// Starts one engine whose pages report the given language.
+function launch(name, { locale = 'de-DE', scheme = 'light', touch = false } = {}) {
+  if (name === 'webkit') return webkitBrowser(locale, { scheme });
   if (names.includes(name)) return puppeteerBrowser(name, locale, scheme, touch);
   throw new Error(`no engine ${name}; there are ${names.join(', ')}`);
 }
 
-module.exports = { launch, names, sleep };
+module.exports = { launch, names, chosen, watch };
