@@ -81,7 +81,10 @@ function keepOffline() {
 (async () => {
   // The program compiled by the page's own script before this one, instantiated with what the
   // glue needs. A failed compile or a refused instantiation ends the start-up with its reason.
+  // A program changed since the page was built is refused by the page's own policy: its script
+  // never runs.
   const early = self.velorixEarly;
+  if (!early?.module) throw new Halt('load');
   let refuse;
   const refused = new Promise((_, reject) => { refuse = reject; });
   await early.module.catch(() => { throw new Halt('load'); });
