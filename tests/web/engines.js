@@ -17,6 +17,9 @@
 //   await page.evaluate(fn, ...args);     // runs fn(...args) in the page; its JSON-able result
 //   await page.waitFor(fn, ...args);      // until fn(...args) is truthy (30 s at most); as for
 //                                         // evaluate, return plain values, not elements
+//   await page.run(source);               // a script's text run in the page as the driver's own,
+//                                         // which the page's policy does not hold back
+//   await until(check, what);             // until check() in node is truthy (30 s at most)
 //   await page.click('#cmdBrake');        // real mouse press and release at the element's middle
 //   await page.click({ x, y }, { count: 2 }); // or at a point; count 2 is a double click
 //   await page.tap('#cmdBrake');          // a finger's tap, where the browser has touch; a
@@ -28,8 +31,10 @@
 //   await page.screenshot('/tmp/x.png');  // what the viewport shows, as PNG
 //   await page.close(); await browser.close();
 // browser.name is the engine's name; browser.locale the language the pages report. Each page
-// keeps page.engine, the engine with its version, and page.messages(), what its console said
-// (in WebKit, whose driver passes no console on, what it said since the driver last navigated).
+// keeps page.engine, the engine with its version, page.messages(), what its console said, and
+// page.violations(), what its Content-Security-Policy refused, each as "directive what"; WebKit's
+// driver can run a script only once a page has loaded, so there both tell what came after the
+// driver's last navigation.
 // Offline is not switched per engine: stop the server instead.
 // Every browser starts cold: a new process with a home folder of its own (no profile, no font
 // cache), and its X server and driver (WebKit) on a display and a port found free.
@@ -74,7 +79,7 @@ async function closeHeld() {
   for (const close of closes) await close();
 }
 function watch() {
-  const record = { opened: [] };
+  const record = { opened: [], violations: [] };
   record.release = () => {
     records.delete(record);
     return closeHeld();
@@ -85,6 +90,8 @@ function watch() {
 function watched(driver, close) {
   const really = async () => {
     if (driver.closed) return;
+    const refused = await driver.violations();
+    for (const record of records) record.violations.push(...refused);
     driver.closed = true;
     await close();
   };
@@ -172,11 +179,18 @@ async function puppeteerBrowser(name, locale, scheme, touch) {
       const messages = [];
       page.on('console', (m) => messages.push(`${m.type()}: ${m.text()}`));
       page.on('pageerror', (error) => messages.push(`uncaught: ${error.message}`));
+      // Heard from the start of every document the page loads, before any script of its own.
+      const violations = [];
+      await page.exposeFunction('velorixViolation', (what) => { violations.push(what); });
+      await page.evaluateOnNewDocument(() => addEventListener('securitypolicyviolation',
+        (event) => velorixViolation(`${event.effectiveDirective} ${event.blockedURI}`)));
       const driver = {
         engine,
         messages: async () => messages,
+        violations: async () => violations.splice(0),
         goto: (to) => page.goto(to).then(() => undefined),
         evaluate: (fn, ...args) => page.evaluate(call(fn, args)),
+        run: (source) => page.evaluate(source).then(() => undefined),
         waitFor: (fn, ...args) => poll(() => page.evaluate(call(fn, args)), String(fn)),
         async click(target, { count = 1 } = {}) {
           const { x, y } = await middle(driver, target);
@@ -354,6 +368,7 @@ async function webkitBrowser(locale, { scheme }) {
       const driver = {
         engine: `webkit ${capabilities.browserVersion}`,
         messages: () => evaluate(() => window.velorixConsole ?? []).catch(() => []),
+        violations: () => evaluate(() => (window.velorixViolations ?? []).splice(0)).catch(() => []),
         async goto(to) {
           await request('POST', s('/url'), { url: to });
           await evaluate(() => {
@@ -366,9 +381,14 @@ async function webkitBrowser(locale, { scheme }) {
               };
             }
             addEventListener('error', (event) => window.velorixConsole.push(`uncaught: ${event.message}`));
+            window.velorixViolations = [];
+            addEventListener('securitypolicyviolation', (event) => window.velorixViolations
+              .push(`${event.effectiveDirective} ${event.blockedURI}`));
           });
         },
         evaluate,
+        run: (source) => request('POST', s('/execute/sync'), { script: source, args: [] })
+          .then(() => undefined),
         waitFor: (fn, ...args) => poll(() => evaluate(fn, ...args), String(fn)),
         async click(target, { count = 1 } = {}) {
           const point = await middle(driver, target);
@@ -421,4 +441,4 @@ function launch(name, { locale = 'de-DE', scheme = 'light', touch = false } = {}
   throw new Error(`no engine ${name}; there are ${names.join(', ')}`);
 }
 
-module.exports = { launch, names, chosen, watch };
+module.exports = { launch, names, chosen, watch, until: poll };

@@ -2,6 +2,7 @@
 // What the browser tests and the benchmark share: a static server for the built folder, the
 // window opened ready, and `test`, node's own, which keeps the evidence of a test that fails.
 'use strict';
+const assert = require('node:assert/strict');
 const { createHash } = require('node:crypto');
 const fs = require('node:fs');
 const http = require('node:http');
@@ -78,8 +79,9 @@ async function openWindow(browser, url, size) {
   return page;
 }
 
-// node:test's test, which on a failure keeps in a folder of its own, named in the failure, what
-// shows what went wrong: a picture of each page the test opened, as it stood at the failure,
+// node:test's test, which also fails when a page it opened broke its Content-Security-Policy
+// (unless the test took the refusal with page.violations()), and on a failure keeps in a folder
+// of its own, named in the failure, what shows what went wrong: a picture of each page the test opened, as it stood at the failure,
 // with the page's console messages, the engine and its version, and every request the test's
 // servers saw while it ran.
 let failures = 0;
@@ -89,6 +91,9 @@ function test(name, options, body) {
     const from = new Map([...servers].map((s) => [s, s.requests.length]));
     try {
       await body(context);
+      const refused = [...pages.violations];
+      for (const page of pages.opened.filter((p) => !p.closed)) refused.push(...await page.violations());
+      assert.deepEqual(refused, [], 'the page broke its Content-Security-Policy');
     } catch (error) {
       const folder = path.join(evidenceRoot, `${process.pid}-${(failures += 1)}-${name
         .toLowerCase().replace(/[^a-z0-9]+/g, '-').slice(0, 60)}`);
