@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <span>
 #include <string_view>
 
@@ -20,8 +19,23 @@ struct Extent {
 // What every control's caption needs on one line, in table order, as the view draws it.
 using OneLineNeeds = std::array<Extent, kControlCount>;
 
-// What a wrapping caption needs when broken to lines of the given width in pixels.
-using WrappedNeed = std::function<Extent(Ctl, int width)>;
+// What a wrapping caption needs when broken to lines of the given width in pixels: any callable
+// taking (Ctl, int width), borrowed for the one call it is passed to. Lighter than a
+// std::function, which would double the size of the page's scale module.
+class WrappedNeed {
+public:
+    template <typename F>
+    WrappedNeed(const F& need) // NOLINT(google-explicit-constructor): passed as a lambda
+        : need_(&need)
+        , call_([](const void* f, Ctl c, int width) {
+            return (*static_cast<const F*>(f))(c, width);
+        }) {}
+    Extent operator()(Ctl c, int width) const { return call_(need_, c, width); }
+
+private:
+    const void* need_;
+    Extent (*call_)(const void*, Ctl, int);
+};
 
 // A length in twips as whole pixels at the given scale.
 int toPixels(int twips, double twipsPerPixel);
