@@ -5,17 +5,11 @@
 #include "window/accessibility.h"
 #include "window/form.h"
 #include "window/layout.h"
-#include "window/scale.h"
 
-#include <array>
 #include <bitset>
-#include <charconv>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
-#include <string_view>
-#include <vector>
 
 using namespace velorix;
 
@@ -37,54 +31,6 @@ int outcome(const std::optional<Failure>& result) noexcept {
         failure = "Überlauf: kein Speicher mehr";
     }
     return result ? 1 : 0;
-}
-
-// The scale for what the page measured, as whole pixels separated by blanks: for every control in
-// table order the width and height its caption needs on one line (a wrapping caption's height is
-// its line height), then for each wrapping caption the width of every run of its words, a square
-// of words x words: the run from word i to word j at i x words + j, 0 where j comes before i.
-// 0 when the measures do not match the table.
-double pageScale(std::string_view text) {
-    std::vector<int> measured;
-    const char* at = text.data();
-    const char* const end = at + text.size();
-    while (at != end) {
-        int value = 0;
-        const auto [next, error] = std::from_chars(at, end, value);
-        if (error != std::errc{} || value < 0 || (next != end && *next != ' ')) {
-            return 0;
-        }
-        measured.push_back(value);
-        at = next == end ? next : next + 1;
-    }
-    OneLineNeeds oneLine{};
-    std::array<std::span<const int>, kControlCount> runs{};
-    std::size_t used = 2 * kControlCount;
-    if (measured.size() < used) {
-        return 0;
-    }
-    for (const ControlSpec& row : kLayout) {
-        const std::size_t i = index(row.id);
-        oneLine[i] = {measured[2 * i], measured[2 * i + 1]};
-        if (row.wraps) {
-            const std::size_t words = wordCount(row.text);
-            if (measured.size() - used < words * words) {
-                return 0;
-            }
-            runs[i] = std::span(measured).subspan(used, words * words);
-            used += words * words;
-        }
-    }
-    if (used != measured.size()) {
-        return 0;
-    }
-    const auto wrapped = [&](Ctl id, int width) {
-        const std::size_t i = index(id);
-        const int lines = wrappedLines(runs[i], wordCount(kLayout[i].text), width);
-        // The page lets a word too long for its line overflow; only the lines count.
-        return Extent{0, lines * oneLine[i].height};
-    };
-    return fittingTwipsPerPixel(oneLine, wrapped);
 }
 
 } // namespace
@@ -162,16 +108,6 @@ int velorix_next_tab_stop(int control, int step, int wrap) noexcept {
     const auto from = valid(control) ? static_cast<Ctl>(control) : Ctl{};
     const auto to = form->nextTabStop(from, step, wrap != 0);
     return to ? static_cast<int>(index(*to)) : -1;
-}
-
-// The window's scale in twips per pixel for what the page measured in its font (see pageScale);
-// 0 when the measures do not fit the table.
-double velorix_twips_per_pixel(const char* measured) noexcept {
-    try {
-        return measured ? pageScale(measured) : 0;
-    } catch (...) {
-        return 0;
-    }
 }
 
 // Bit 0: enabled; bit 1: selected.
