@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The browser view of the window: builds the page from the window's layout table, which the
-// build wrote into the page, forwards the user's edits and clicks to the compiled window
-// behaviour and mirrors what changed. No rule lives here; every number is read, computed and
-// written by the C++ side.
+// The browser view of the window: attaches to the window the page was built with, forwards the
+// user's edits and clicks to the compiled window behaviour and mirrors what changed. No rule
+// lives here; every number is read, computed and written by the C++ side.
 'use strict';
 
 // What went wrong when the page cannot go on, said in the page itself instead of a blank one:
@@ -25,8 +24,10 @@ function halt(kind) {
   note.className = 'halt';
   note.setAttribute('role', 'alert');
   note.textContent = `${halted[kind] ?? halted.inner} Bitte die Seite neu laden.`;
+  // The window stays readable, for a screen reader too, but takes no input.
   const root = document.querySelector('.window');
-  root.inert = true;
+  root.inert = false;
+  root.querySelectorAll('input, button').forEach((el) => { el.disabled = true; });
   root.before(note);
   document.querySelector('dialog[open]')?.close();
   document.documentElement.dataset.state = 'failed';
@@ -107,9 +108,6 @@ function keepOffline() {
     ?? new Intl.NumberFormat(language).formatToParts(1.5)
       .find((part) => part.type === 'decimal')?.value ?? '.';
   const root = document.querySelector('.window');
-  const fontSize = parseFloat(getComputedStyle(root).fontSize);
-  const pen = document.createElement('canvas').getContext('2d');
-  pen.font = `${fontSize}px sans-serif`;
 
   const wasm = await Promise.race([loading, refused]);
   const text = (i) => wasm.UTF8ToString(wasm._velorix_text(i));
@@ -129,128 +127,43 @@ function keepOffline() {
   const rows = layout.controls;
   const dialog = document.querySelector('.report');
   const spoken = document.querySelector('.spoken');
-  const svgNS = 'http://www.w3.org/2000/svg';
-
-  // A phone offers its decimal keypad, whose Enter key goes on to the next field.
-  function numberKeyboard(el) {
-    el.inputMode = 'decimal';
-    el.enterKeyHint = 'next';
-  }
-
-  // One scale for the whole window, chosen by the window's core from what every caption needs
-  // in the default sans-serif font, each measured once.
-  const line = Math.ceil(fontSize * 1.2);
-  const width = (s) => Math.ceil(pen.measureText(s).width);
-  const need = (row, caption) => {
-    switch (row.kind) {
-      case 'label': return [width(caption), line];
-      case 'text': return [width(caption) + 6, line + 2];
-      case 'button': return [width(caption) + 12, line + 2];
-      case 'frame': return [width(caption) + 12, line];
-      case 'option': return [13, 13];
-      default: return [0, 0];
-    }
-  };
-  // A wrapping caption breaks at its blanks: the width of every run of its words, as one line.
-  const runs = (caption) => {
-    const words = caption.split(' ');
-    return words.flatMap((_, first) => words.map((__, last) => (
-      last < first ? 0 : width(words.slice(first, last + 1).join(' ')))));
-  };
-  const measured = rows.flatMap((row) => need(row, row.text))
-    .concat(rows.filter((row) => row.wraps).flatMap((row) => runs(row.text)));
 
   const loaded = withText(decimal, (at) => wasm._velorix_start(at));
   if (loaded < 0) throw new Halt('start');
-  const tpp = withText(measured.join(' '), (at) => wasm._velorix_twips_per_pixel(at));
-  if (!(tpp > 0)) throw new Halt('start');
-  const px = (twips) => Math.round(twips / tpp);
 
-  document.title = layout.title;
-  root.style.width = `${px(layout.width)}px`;
-  root.style.height = `${px(layout.height)}px`;
-  root.style.setProperty('--line', `${line}px`);
-  root.dataset.twipsPerPixel = tpp;
+  // The controls, each the element the page was built with for its row.
+  const els = rows.map((row) => document.getElementById(row.name));
+  if (els.some((el) => !el)) throw new Halt('start');
+  const legends = els.map((el, i) => (rows[i].kind === 'frame' ? el.querySelector('legend') : null));
 
-  // The controls, each one element named by its row, stacked within its group so that the
-  // table's first row lies on top.
-  const els = [];
-  const legends = [];
-  rows.forEach((row, i) => {
-    const group = row.parent < 0 ? root : els[row.parent];
-    let el;
-    if (row.kind === 'line') {
-      let svg = group.querySelector(':scope > svg');
-      if (!svg) {
-        svg = document.createElementNS(svgNS, 'svg');
-        svg.setAttribute('aria-hidden', 'true');
-        svg.style.zIndex = rows.length - i;
-        group.append(svg);
-      }
-      el = document.createElementNS(svgNS, 'line');
-      const [x1, y1, x2, y2] = row.place.map(px);
-      Object.entries({ x1, y1, x2, y2 }).forEach(([k, v]) => el.setAttribute(k, v));
-      el.id = row.name;
-      svg.append(el);
-      els.push(el);
-      return;
-    }
-    if (row.kind === 'frame') {
-      el = document.createElement('fieldset');
-      const box = document.createElement('div');
-      box.className = 'box';
-      legends[i] = document.createElement('legend');
-      el.append(box, legends[i]);
-    } else if (row.kind === 'label') {
-      el = document.createElement('div');
-      el.className = row.wraps ? 'label wraps' : 'label';
-    } else if (row.kind === 'button') {
-      el = document.createElement('button');
-      el.type = 'button';
-    } else {
-      el = document.createElement('input');
-      el.type = row.kind === 'text' ? 'text' : 'radio';
-      if (row.kind === 'option') el.name = 'options';
-      el.autocomplete = 'off';
-      el.spellcheck = false;
-    }
-    el.id = row.name;
-    const [left, top, w, h] = row.place.map(px);
-    Object.assign(el.style, { left: `${left}px`, top: `${top}px`, width: `${w}px`, height: `${h}px` });
-    el.style.zIndex = rows.length - i;
-    if (row.spoken) el.setAttribute('aria-label', row.spoken);
-    if (row.kind === 'text') numberKeyboard(el);
-    group.append(el);
-    els.push(el);
-  });
-
+  // Writes what differs from the page as it stands, and nothing else: the window the page was
+  // built with is already the window after Load.
   const mirror = (i) => {
     const el = els[i];
     const flags = wasm._velorix_flags(i);
     const caption = text(i);
-    switch (rows[i].kind) {
+    const kind = rows[i].kind;
+    if (['text', 'button', 'option'].includes(kind) && el.disabled !== !(flags & 1)) {
+      el.disabled = !(flags & 1);
+    }
+    switch (kind) {
       case 'text':
-        el.disabled = !(flags & 1);
         // Only a real rewrite moves the caret, and then to the end of the new text.
         if (el.value !== caption) {
           el.value = caption;
           if (el === document.activeElement) el.setSelectionRange(caption.length, caption.length);
         }
         break;
-      case 'button':
-        el.disabled = !(flags & 1);
-        el.textContent = caption;
-        break;
       case 'option':
-        el.disabled = !(flags & 1);
         // Of the group only the selected option is a Tab stop; the arrow keys reach the other.
-        el.checked = (flags & 2) !== 0;
+        if (el.checked !== ((flags & 2) !== 0)) el.checked = (flags & 2) !== 0;
         break;
+      case 'button':
       case 'label':
         if (el.textContent !== caption) el.textContent = caption;
         break;
       case 'frame':
-        legends[i].textContent = caption;
+        if (legends[i].textContent !== caption) legends[i].textContent = caption;
         break;
       default:
     }
@@ -404,124 +317,6 @@ function keepOffline() {
     }
   });
 
-  // On a screen too narrow for the window at this scale (a phone, a desktop zoomed in) the same
-  // controls stand in one column of their groups, each group's controls in reading order and
-  // wrapping as the width needs. Where the window fits, it stays exactly as drawn above.
-  function narrowLayout() {
-    // The groups from top to bottom; "Kurve", drawn over "Aktion", goes inside it where its box
-    // lies. An arrow starts the line where the lines lead from the modifier on to the successes.
-    const groupOrder = ['Frame1', 'Frame2', 'Frame5', 'Frame8', 'Frame3'];
-    const arrowBefore = ['txtErfolgeBrems', 'txtErfolgeKurve'];
-    const named = (name) => rows.findIndex((row) => row.name === name);
-    const inside = (a, b) => a[0] >= b[0] && a[1] >= b[1]
-      && a[0] + a[2] <= b[0] + b[2] && a[1] + a[3] <= b[1] + b[3];
-    const guest = new Map(); // top-level group -> the top-level group it goes into
-    rows.forEach((row, i) => {
-      if (row.kind !== 'frame' || row.parent >= 0) return;
-      const host = rows.findIndex((other, j) => j !== i && other.kind === 'frame'
-        && other.parent < 0 && inside(row.place, other.place));
-      if (host >= 0) guest.set(i, host);
-    });
-
-    // Reading order: split into columns at wide gaps (600 twips, some 40 px), then into bands at
-    // any gap, and so on; what cannot be split is one line, left to right.
-    const split = (items, axis, gap) => {
-      const parts = [];
-      let end = -Infinity;
-      for (const item of [...items].sort((a, b) => a.box[axis] - b.box[axis])) {
-        if (!parts.length || item.box[axis] - end >= gap) parts.push([]);
-        parts.at(-1).push(item);
-        end = Math.max(end, item.box[axis] + item.box[axis + 2]);
-      }
-      return parts;
-    };
-    const linesOf = (items) => {
-      for (const [axis, gap] of [[0, 600], [1, 1]]) {
-        const parts = split(items, axis, gap);
-        if (parts.length > 1) return parts.flatMap(linesOf);
-      }
-      return [[...items].sort((a, b) => a.box[0] - b.box[0])];
-    };
-    const order = new Map();
-    const keysAt = new Map();
-    const decoration = (group, className, text, at) => {
-      const el = document.createElement('span');
-      el.className = className;
-      el.setAttribute('aria-hidden', 'true');
-      el.textContent = text;
-      el.style.order = at;
-      group.append(el);
-    };
-    rows.forEach((row, g) => {
-      if (row.kind !== 'frame') return;
-      const items = [];
-      rows.forEach((child, i) => {
-        if (child.kind !== 'line' && child.parent === g) items.push({ i, box: child.place });
-      });
-      guest.forEach((host, i) => {
-        const [x, y, w, h] = rows[i].place;
-        if (host === g) items.push({ i, box: [x - row.place[0], y - row.place[1], w, h] });
-      });
-      const lines = linesOf(items);
-      // A caption the table sets below its field stands above it.
-      for (let n = 1; n < lines.length; n += 1) {
-        const captions = (line) => line.every((item) => rows[item.i].kind === 'label');
-        if (captions(lines[n]) && !lines[n - 1].some((item) => rows[item.i].kind === 'label')) {
-          [lines[n - 1], lines[n]] = [lines[n], lines[n - 1]];
-        }
-      }
-      let at = 0;
-      lines.forEach((line, n) => {
-        if (n > 0) decoration(els[g], 'break', '', (at += 10));
-        line.forEach((item, k) => {
-          at += 10;
-          // The keys follow a field's unit, if it has one.
-          if (rows[item.i].kind === 'text') {
-            keysAt.set(item.i, at + (rows[line[k + 1]?.i]?.kind === 'label' ? 11 : 1));
-          }
-          if (arrowBefore.includes(rows[item.i].name)) {
-            decoration(els[g], 'break', '', at - 2);
-            decoration(els[g], 'arrow', '→', at - 1);
-          }
-          order.set(item.i, at);
-        });
-      });
-    });
-    groupOrder.forEach((name, n) => order.set(named(name), (n + 1) * 10));
-
-    const wide = els.map((el) => el.style.cssText);
-    const keys = signAndSeparatorKeys(keysAt);
-    const arrange = () => {
-      const narrow = media.matches;
-      if (narrow === root.classList.contains('narrow')) return;
-      const putBack = remember();
-      root.classList.toggle('narrow', narrow);
-      document.documentElement.classList.toggle('narrow', narrow);
-      root.style.width = narrow ? '' : `${px(layout.width)}px`;
-      root.style.height = narrow ? '' : `${px(layout.height)}px`;
-      els.forEach((el, i) => {
-        if (rows[i].kind === 'line') return;
-        el.style.cssText = wide[i];
-        if (!narrow) return;
-        el.style.left = el.style.top = el.style.height = el.style.zIndex = '';
-        // A field keeps its width in the window, as wide as a finger at least.
-        el.style.width = rows[i].kind === 'text' ? `${Math.max(44, px(rows[i].place[2]))}px` : '';
-        el.style.order = order.get(i) ?? '';
-      });
-      // A guest group stands in its host's children where it is shown, for a screen reader too.
-      guest.forEach((host, i) => {
-        const next = els.find((el, j) => rows[j].parent === host && order.get(j) > order.get(i));
-        if (narrow) els[host].insertBefore(els[i], next ?? null);
-        else root.insertBefore(els[i], els[host]);
-      });
-      // Moving a group in the page may take the focus away.
-      putBack();
-      keys.follow(document.activeElement);
-    };
-    media.addEventListener('change', arrange);
-    arrange();
-  }
-
   // Enter on a screen keypad, shown as "next", goes on in the focus order as Tab does.
   root.addEventListener('keydown', (event) => {
     const el = event.target;
@@ -534,7 +329,7 @@ function keepOffline() {
   // A phone's decimal keypad may lack the minus sign or offer another decimal separator than
   // the page's. Beside the field being typed in, a key toggles its sign and one types the
   // separator; the keys belong to the field, take no focus and are no controls of the window.
-  function signAndSeparatorKeys(keysAt) {
+  function signAndSeparatorKeys() {
     const keys = document.createElement('span');
     keys.className = 'keys';
     keys.setAttribute('aria-hidden', 'true');
@@ -563,14 +358,14 @@ function keepOffline() {
     });
     key(decimal, (el) => el.setRangeText(decimal, el.selectionStart, el.selectionEnd, 'end'));
     keys.follow = (el) => {
-      const typed = el instanceof HTMLInputElement && el.type === 'text'
-        && root.classList.contains('narrow');
-      keys.hidden = !root.classList.contains('narrow');
+      const typed = el instanceof HTMLInputElement && el.type === 'text' && narrow.matches;
+      keys.hidden = !narrow.matches;
       // Hidden, not taken away: the controls after them must not move under the finger.
       keys.style.visibility = typed ? '' : 'hidden';
       if (!typed) return;
       field = el;
-      keys.style.order = keysAt.get(els.indexOf(el));
+      // Where the build placed them in the field's reading order: after its unit, if it has one.
+      keys.style.order = el.dataset.keys;
       el.after(keys);
     };
     root.addEventListener('focusin', (event) => {
@@ -579,18 +374,19 @@ function keepOffline() {
     return keys;
   }
 
-  // Without scrolling it into view, which would lay out the page before it is ready.
+  // On a screen too narrow for the window (a phone, a desktop zoomed in) the styles stand the
+  // controls in one column; the keys beside the field being typed in come and go with it.
+  const narrow = matchMedia(early.narrow);
+  const keys = signAndSeparatorKeys();
+  narrow.addEventListener('change', guarded(() => keys.follow(document.activeElement)));
+
+  // The window takes input from now on, and the focus is in its first field, not scrolled into
+  // view, which would lay out the page once more before it is ready.
+  root.inert = false;
   els[layout.focus[0]].focus({ preventScroll: true });
   deliver(loaded);
   document.documentElement.dataset.state = 'ready';
   performance.mark('velorix-ready');
-
-  // Whether the screen is narrower than the window is known only from a laid-out page. Asked
-  // after the mark, but still before the first frame is drawn: a phone never shows the wide
-  // window. The narrow layout is worked out only once the screen is narrow.
-  const media = matchMedia(`(max-width: ${px(layout.width) - 0.5}px)`);
-  if (media.matches) narrowLayout();
-  else media.addEventListener('change', guarded(narrowLayout), { once: true });
 
   keepOffline();
 })().catch((error) => halt(error instanceof Halt ? error.kind : 'start'));

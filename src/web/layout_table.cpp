@@ -78,6 +78,10 @@ std::string layoutJson() {
         quoted(out, row.text);
         out += ",\"wraps\":";
         out += row.wraps ? "true" : "false";
+        out += ",\"enabled\":";
+        out += row.enabled ? "true" : "false";
+        out += ",\"selected\":";
+        out += row.selected ? "true" : "false";
         out += ",\"spoken\":";
         quoted(out, accessibleName(row.id));
         out += '}';

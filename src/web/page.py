@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Writes the published page as one file: the styles, the compiled program (in base64, which
-# every browser decodes natively), its glue, the window's layout table and the page's script
-# all stand inside index.html, so that a browser asks the server once and the window is ready
-# soon after a page of one inline script would be.
+# Writes the published page as one file that a browser fetches in one request and draws at
+# once: the window itself as HTML and styles (window_html.py), the page's first script with the
+# layout table and the scale module, then the compiled program (in base64, which every browser
+# decodes natively), its glue and the page's script, which attaches to the drawn window.
+#
 # It also writes the page's Content-Security-Policy into it, and into POLICY for a host that can
 # send it as a header: nothing from anywhere but the inline scripts and styles of this very page,
-# by their digests, the compiled program, and the manifest, icon, service worker and copies of
+# by their digests, the compiled programs, and the manifest, icon, service worker and copies of
 # the folder's own files from the page's own origin.
-#   page.py TEMPLATE STYLE ICON PROGRAM GLUE SCRIPT OUT POLICY LAYOUT-COMMAND...
+#   page.py TEMPLATE STYLE ICON HEAD SCALE PROGRAM GLUE SCRIPT OUT POLICY LAYOUT-COMMAND...
 # LAYOUT-COMMAND prints the window's layout table as JSON.
 import base64
 import hashlib
@@ -18,8 +19,11 @@ import subprocess
 import sys
 import urllib.parse
 
-template, style, icon, program, glue, script, out, policy_out = sys.argv[1:9]
-layout_command = sys.argv[9:]
+import window_html
+
+(template, style, icon, head, scale, program, glue, script, out,
+ policy_out) = sys.argv[1:11]
+layout_command = sys.argv[11:]
 
 
 def read(path):
@@ -27,31 +31,46 @@ def read(path):
         return f.read()
 
 
+def base64_of(path):
+    with open(path, 'rb') as f:
+        return "'" + base64.b64encode(f.read()).decode() + "'"
+
+
 def bare(text):
-    """The script without its comment lines and indentation, which are a third of it. Lines stay
+    """A script without its comment lines and indentation, which are a third of it. Lines stay
     lines, so it means the same; no text of the script spans lines."""
     text = re.sub(r'\n[ \t]*//[^\n]*', '', text)
-    return re.sub(r'\n[ \t]+', '\n', text)
+    return re.sub(r'\n[ \t]+', '\n', text).strip()
 
 
-with open(program, 'rb') as f:
-    bytes_ = f.read()
+def json_script(value):
+    # JSON is a JavaScript expression; a '<' in a caption must not start '</script'.
+    return json.dumps(value, ensure_ascii=False, separators=(',', ':')).replace('<', '\\u003c')
+
+
+layout = json.loads(subprocess.run(layout_command, check=True, capture_output=True).stdout)
+reference = dict(window_html.REFERENCE,
+                 narrow=window_html.narrow_query(layout, window_html.REFERENCE['twipsPerPixel']))
+window, window_style = window_html.markup(layout)
+styles = (read(style).replace('/*narrow*/', reference['narrow'])
+          .replace('/*twips-per-pixel*/', str(reference['twipsPerPixel']))
+          .replace('/*line*/', f"{reference['line']}px"))
 # The tab's icon stands in the page: a browser asks for a linked icon whenever it likes, and a
 # second request for it would race the service worker's copy of the same file.
 svg = re.sub(r'<\?xml[^>]*\?>|<!--.*?-->', '', read(icon), flags=re.DOTALL)
 svg = re.sub(r'>\s+<', '><', svg.strip()).replace('"', "'")
 parts = {
-    '/*style*/': read(style).strip(),
+    '/*style*/': styles.strip() + '\n' + window_style,
     '/*icon*/': 'data:image/svg+xml,' + urllib.parse.quote(svg, safe=" =:/;,'()!*-._~"),
-    '/*program*/': "'" + base64.b64encode(bytes_).decode() + "'",
-    # JSON is a JavaScript expression; a '<' in a caption must not start '</script'.
-    '/*layout*/': json.dumps(
-        json.loads(subprocess.run(layout_command, check=True, capture_output=True).stdout),
-        ensure_ascii=False, separators=(',', ':')).replace('<', '\\u003c'),
+    '/*head*/': f'self.velorixEarly = {{ layout: {json_script(layout)}, reference: '
+                f'{json_script(reference)}, scale: {base64_of(scale)} }};\n' + bare(read(head)),
+    '/*window*/': window,
+    '/*program*/': base64_of(program),
     '/*glue*/': read(glue).strip(),
-    '/*script*/': bare(read(script)).strip(),
+    '/*script*/': bare(read(script)),
 }
-for mark, closing in (('/*style*/', '</style'), ('/*glue*/', '</script'), ('/*script*/', '</script')):
+for mark, closing in (('/*style*/', '</style'), ('/*head*/', '</script'), ('/*glue*/', '</script'),
+                      ('/*script*/', '</script')):
     if re.search(closing + '|<!--', parts[mark], re.IGNORECASE):
         sys.exit(f'page.py: the text for {mark} would end its element early')
 page = read(template)
@@ -59,6 +78,9 @@ for mark, text in parts.items():
     if page.count(mark) != 1:
         sys.exit(f'page.py: {template} must hold {mark} once')
     page = page.replace(mark, text)
+problems = window_html.check(page, layout)
+if problems:
+    sys.exit('page.py: the window in the page is not the table\'s:\n  ' + '\n  '.join(problems))
 
 
 def digests(element):

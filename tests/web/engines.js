@@ -69,8 +69,8 @@ function freshHome() {
 
 // The pages opened while a test runs, for its evidence. A page the test closes stays open
 // until the test ends or opens another page (WebKit's driver holds one at a time), so that a
-// failure can still be pictured. watch() starts a record; record.release() closes what the
-// test closed.
+// failure can still be pictured. watch() starts a record; record.release() closes every page
+// the test opened, whether it got to close it or not.
 const records = new Set();
 let held = [];
 async function closeHeld() {
@@ -80,9 +80,10 @@ async function closeHeld() {
 }
 function watch() {
   const record = { opened: [], violations: [] };
-  record.release = () => {
+  record.release = async () => {
     records.delete(record);
-    return closeHeld();
+    await closeHeld();
+    for (const page of record.opened) await page.close();
   };
   records.add(record);
   return record;

@@ -33,7 +33,7 @@ const faults = (page) => page.evaluate(() => {
     fault(parseFloat(style.fontSize) < 16, 'small text');
     fault(el.scrollWidth > el.clientWidth || el.scrollHeight > el.clientHeight, 'cut');
     fault(/INPUT|BUTTON/.test(el.tagName) && (r.width < 44 || r.height < 44), 'small');
-    fault(text && `${el.inputMode} ${el.enterKeyHint}` !== 'decimal next', 'keypad');
+    fault(text && `${el.getAttribute('inputmode')} ${el.getAttribute('enterkeyhint')}` !== 'decimal next', 'keypad');
     fault(!el.disabled && ratio(style.color, behind(el)) < 4.5, 'pale');
     fault(text && ratio(style.borderTopColor, behind(el.parentElement)) < 3, 'edge');
     for (const other of shown.slice(n + 1)) {
@@ -45,7 +45,7 @@ const faults = (page) => page.evaluate(() => {
   });
   return found;
 });
-const narrow = (page) => page.evaluate(() => document.querySelector('.window.narrow') !== null);
+const narrow = (page) => page.evaluate(() => getComputedStyle(document.querySelector('.window')).display === 'flex');
 
 async function tapType(page, ...pairs) {
   for (let n = 0; n < pairs.length; n += 2) {
