@@ -26,7 +26,7 @@ function halt(kind) {
   note.textContent = `${halted[kind] ?? halted.inner} Bitte die Seite neu laden.`;
   // The window stays readable, for a screen reader too, but takes no input.
   const root = document.querySelector('.window');
-  root.inert = false;
+  document.documentElement.inert = false;
   root.querySelectorAll('input, button').forEach((el) => { el.disabled = true; });
   root.before(note);
   document.querySelector('dialog[open]')?.close();
@@ -89,6 +89,7 @@ function keepOffline() {
   let refuse;
   const refused = new Promise((_, reject) => { refuse = reject; });
   await early.module.catch(() => { throw new Halt('load'); });
+  performance.mark('velorix-compiled');
   if (typeof createVelorix !== 'function') throw new Halt('load');
   const loading = createVelorix({
     instantiateWasm(imports, receive) {
@@ -110,6 +111,7 @@ function keepOffline() {
   const root = document.querySelector('.window');
 
   const wasm = await Promise.race([loading, refused]);
+  performance.mark('velorix-instantiated');
   const text = (i) => wasm.UTF8ToString(wasm._velorix_text(i));
   // A text goes in on the heap, not the small stack, however long a pasted text is.
   const withText = (value, call) => {
@@ -382,7 +384,7 @@ function keepOffline() {
 
   // The window takes input from now on, and the focus is in its first field, not scrolled into
   // view, which would lay out the page once more before it is ready.
-  root.inert = false;
+  document.documentElement.inert = false;
   els[layout.focus[0]].focus({ preventScroll: true });
   deliver(loaded);
   document.documentElement.dataset.state = 'ready';

@@ -5,6 +5,10 @@
 'use strict';
 {
   const early = self.velorixEarly;
+  // The page takes no input until the program has attached to its window: set before the window
+  // is even parsed, so no frame shows a field that takes a key without its handler. A page
+  // without scripts stays as it is, for a screen reader to read.
+  document.documentElement.inert = true;
   // Whether a service worker served this page, and whether a newer one took over since: that
   // can happen before the page's own script runs.
   early.served = Boolean(navigator.serviceWorker?.controller);
@@ -62,4 +66,5 @@
   } catch {
     // The window keeps the scale it was built with.
   }
+  performance.mark('velorix-head');
 }

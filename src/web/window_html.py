@@ -8,13 +8,15 @@ Every control stands at its place in twips, which the styles turn into pixels by
 same controls in one column of their groups, in reading order: that order is worked out here.
 """
 import html
+import math
 import re
 from html.parser import HTMLParser
 
 # The scale and line height the window is built with: what the captions need in Debian's
-# default sans-serif font, DejaVu Sans, at 16 px. A browser whose font needs another scale gets
-# it from the page's first script, before its first frame.
-REFERENCE = {'twipsPerPixel': 8.75, 'line': 19}
+# default sans-serif font, DejaVu Sans, at 16 px, the line height worked out as the page's
+# first script does (16 × 1.2 is a hair above 19.2). A browser whose font needs another scale
+# gets it from that script, before its first frame.
+REFERENCE = {'twipsPerPixel': 8.75, 'line': math.ceil(16 * 1.2)}
 
 # The groups from top to bottom in the narrow layout; the lines lead from the modifier on to the
 # successes, so an arrow starts the line of those fields there.

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Size and speed of the web edition: what the page loads, gzip-compressed; in each engine the
-// median time from navigation to the ready window over cold loads, beside a bare page's in the
-// same run, and their ratio; and, in Chromium, one keystroke of the coupled g-force fields.
+// Size and speed of the web edition: what the page loads, gzip-compressed; in each engine, on a
+// desktop's and a phone's screen, the median times from navigation to the first contentful paint
+// and to the ready window over cold loads, beside a bare page's in the same run, their ratios,
+// the page's own marks and how often its first script had to change the window's scale; and, in
+// Chromium, one keystroke of the coupled g-force fields.
 //   node bench.js [LOADS] [ENGINES]     ENGINES: chromium,firefox,webkit unless given
 'use strict';
 const fs = require('node:fs');
@@ -34,8 +36,8 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
   // The bare page: ready as soon as its one inline script runs.
   const bareFolder = fs.mkdtempSync(path.join(os.tmpdir(), 'velorix-bare-'));
   fs.writeFileSync(path.join(bareFolder, 'index.html'), '<!DOCTYPE html><title>bare</title>'
-    + '<script>document.documentElement.dataset.state="ready";performance.mark("velorix-ready")'
-    + '</script>');
+    + '<p>bare</p><script>document.documentElement.dataset.state="ready";'
+    + 'performance.mark("velorix-ready")</script>');
   const server = await serve();
   const bare = await serve(bareFolder);
   try {
@@ -72,22 +74,38 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
             + '(limit 50 µs)');
         }
         // Cold loads: a fresh context each time, so neither cache nor service worker helps;
-        // the two pages alternate.
-        const ready = { velorix: [], bare: [] };
-        for (let n = 0; n < loads; n += 1) {
-          for (const [name, url] of [['velorix', server.url], ['bare', bare.url]]) {
-            const cold = await browser.open(url);
-            await cold.waitFor(() => document.documentElement.dataset.state === 'ready');
-            ready[name].push(await cold.evaluate(
-              () => performance.getEntriesByName('velorix-ready')[0].startTime));
-            await cold.close();
+        // the two pages alternate, on a desktop's screen and on a phone's.
+        for (const [screen, size] of [['desktop', { width: 1100, height: 700 }],
+          ['phone', { width: 390, height: 844 }]]) {
+          const times = { velorix: {}, bare: {} };
+          let rescaled = 0;
+          for (let n = 0; n < loads; n += 1) {
+            for (const [name, url] of [['velorix', server.url], ['bare', bare.url]]) {
+              const cold = await browser.open(url, size);
+              await cold.waitFor(() => document.documentElement.dataset.state === 'ready'
+                && performance.getEntriesByName('first-contentful-paint').length);
+              const marks = await cold.evaluate(() => Object.fromEntries(
+                [...performance.getEntriesByType('mark'), ...performance.getEntriesByType('paint')]
+                  .filter((e) => /^velorix-|contentful/.test(e.name))
+                  .map((e) => [e.name.replace('velorix-', ''), e.startTime])));
+              for (const [mark, at] of Object.entries(marks)) (times[name][mark] ??= []).push(at);
+              // The page's first script gave the window another scale than it was built with.
+              if (name === 'velorix' && await cold.evaluate(
+                () => document.documentElement.style.getPropertyValue('--tpp') !== '')) rescaled += 1;
+              await cold.close();
+            }
           }
+          const ms = (xs) => `${median(xs).toFixed(1)} ms`;
+          const ratio = (mark) => (median(times.velorix[mark]) / median(times.bare[mark])).toFixed(2);
+          console.log(`${engine}, ${screen} ${size.width}×${size.height}, medians of ${loads} `
+            + `cold loads: first contentful paint ${ms(times.velorix['first-contentful-paint'])}, `
+            + `bare page ${ms(times.bare['first-contentful-paint'])}, ratio `
+            + `${ratio('first-contentful-paint')} (limit 1.15); ready ${ms(times.velorix.ready)}, `
+            + `bare page ${ms(times.bare.ready)}, ratio ${ratio('ready')} (limit 1.25); `
+            + `scale changed by the page in ${rescaled} of ${loads} loads`);
+          console.log(`  marks: ${['head', 'compiled', 'instantiated', 'ready']
+            .map((mark) => `${mark} ${ms(times.velorix[mark])}`).join(', ')}`);
         }
-        const line = (times) => `median ${median(times).toFixed(1)} ms (min `
-          + `${Math.min(...times).toFixed(1)}, max ${Math.max(...times).toFixed(1)})`;
-        console.log(`${engine}: ready after navigation, ${loads} cold loads each: velorix `
-          + `${line(ready.velorix)}, bare page ${line(ready.bare)}; ratio `
-          + `${(median(ready.velorix) / median(ready.bare)).toFixed(2)} (limit 1.25)`);
       } finally {
         await browser.close();
       }

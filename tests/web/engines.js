@@ -11,8 +11,9 @@
 //   // (any-pointer: coarse); WebKitGTK knows no touch, and Firefox takes both only at launch.
 //   const phone = await launch('chromium', { locale: 'de-DE', scheme: 'dark', touch: true });
 //   const page = await browser.open(url, { width: 800, height: 600 }); // a fresh page, loaded
-//   // scale: device pixels per CSS pixel (not in WebKit); MiniBrowser's window goes no narrower
-//   // than 447 CSS px, so a narrower width there gives that.
+//   // scale: device pixels per CSS pixel, scripts: false for a page without its scripts (neither
+//   // in WebKit); MiniBrowser's window goes no narrower than 447 CSS px, so a narrower width
+//   // there gives that.
 //   await page.goto(url);                 // load another address in the same page
 //   await page.evaluate(fn, ...args);     // runs fn(...args) in the page; its JSON-able result
 //   await page.waitFor(fn, ...args);      // until fn(...args) is truthy (30 s at most); as for
@@ -163,10 +164,11 @@ async function puppeteerBrowser(name, locale, scheme, touch) {
   return {
     name,
     locale,
-    async open(url, { width = 800, height = 600, scale = 1 } = {}) {
+    async open(url, { width = 800, height = 600, scale = 1, scripts = true } = {}) {
       await closeHeld();
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
+      if (!scripts) await page.setJavaScriptEnabled(false);
       await page.setViewport({ width, height, deviceScaleFactor: scale, isMobile: touch,
         hasTouch: touch });
       if (chromium) {

@@ -51,6 +51,15 @@ const textAt = (page, id) => page.evaluate((el) => {
   const r = range.getBoundingClientRect();
   return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
 }, id);
+// What a screen reader finds of the window: its controls, whether it is inert, how many fields
+// and buttons are disabled and enabled, and the first field's name.
+const readable = (page) => page.evaluate(() => {
+  const window = document.querySelector('.window');
+  const controls = [...window.querySelectorAll('input, button')];
+  return [window.querySelectorAll('[id]').length, Boolean(window.closest('[inert]')),
+    controls.filter((el) => el.disabled).length, controls.filter((el) => !el.disabled).length,
+    txtAFzg.getAttribute('aria-label')];
+});
 const focus = (page) => page.evaluate(() => {
   const el = document.activeElement;
   return [el.id, el.selectionStart ?? null, el.selectionEnd ?? null];
@@ -246,6 +255,51 @@ for (const engine of chosen) {
       };
       after(() => folders.forEach((f) => fs.rmSync(f, { recursive: true, force: true })));
 
+      // Sampled from a frame around the page, each frame the browser draws: no control moves
+      // from the first frame it shows in, so the page's layout shift is 0.
+      test('the first frame is the window as it stays, on a desktop and on a phone', limit, async () => {
+        const folder = copy();
+        fs.copyFileSync(path.join(__dirname, 'frames.html'), path.join(folder, 'frames.html'));
+        const served = await serve(folder);
+        try {
+          for (const size of [viewport, { width: 390, height: 844 }]) {
+            const page = await browser.open(`${served.url}frames.html`, size);
+            const frames = await page.waitFor(() => window.velorixFrames);
+            const moved = frames.flatMap((shown, n) => Object.keys(shown).filter((id) => n > 0
+              && id in frames[n - 1] && frames[n - 1][id] !== shown[id]));
+            // Until the program is there, the window takes no input.
+            const open = frames.filter((shown) => shown.inert === false);
+            assert.deepEqual([Object.keys(frames.at(-1)).length, [...new Set(moved)], open.length],
+              [53, [], 0], `${size.width}×${size.height}`);
+            await page.close();
+          }
+        } finally {
+          await served.stop();
+        }
+      });
+
+      // The window drawn from the page alone, at the place the program keeps it in; Chromium's
+      // driver alone can turn a page's scripts off.
+      if (engine === 'chromium') {
+        test('without its scripts the page shows the window and says why it cannot calculate', limit, async () => {
+          const places = (page) => page.evaluate(() => {
+            const origin = document.querySelector('.window').getBoundingClientRect();
+            return [...document.querySelectorAll('.window [id]')].map((el) => {
+              const r = el.getBoundingClientRect();
+              return `${el.id} ${r.x - origin.x} ${r.y - origin.y} ${r.width} ${r.height}`;
+            });
+          });
+          const page = await open(browser);
+          const running = await places(page);
+          const bare = await browser.open(server.url, { ...viewport, scripts: false });
+          assert.deepEqual(await bare.evaluate(() => getComputedStyle(document.querySelector('noscript .halt'))
+            .display === 'block' && document.querySelector('noscript').textContent),
+          'Velorix kann ohne sein Programm nicht rechnen: es braucht JavaScript und WebAssembly.');
+          assert.deepEqual(await places(bare), running);
+          assert.deepEqual((await readable(bare)).slice(0, 2), [53, false]);
+        });
+      }
+
       test('a damaged program is refused by the page and said in it', limit, async () => {
         const folder = copy();
         const index = path.join(folder, 'index.html');
@@ -269,6 +323,9 @@ for (const engine of chosen) {
             .map((p) => [p.getAttribute('role'), p.textContent])), [['alert',
             'Velorix konnte nicht geladen werden: die Programmdatei fehlt oder ist beschädigt. '
             + 'Bitte die Seite neu laden.']]);
+          // The window is still there for the eye and a screen reader, and takes no input.
+          assert.deepEqual(await readable(page), [53, false, 18, 0,
+            'Beschleunigung des Fahrzeugs A= m/k²']);
         } finally {
           await page.close();
           await broken.stop();
