@@ -2,7 +2,6 @@
 // What the page does before its window is drawn. The build has put into self.velorixEarly the
 // window's layout table (layout), the scale and line height the window's HTML is built with
 // (reference) and the scale module in base64 (scale).
-'use strict';
 {
   const early = self.velorixEarly;
   // The page takes no input until the program has attached to its window: set before the window

@@ -3,13 +3,15 @@
 # Writes the published page as one file that a browser fetches in one request and draws at
 # once: the window itself as HTML and styles (window_html.py), the page's first script with the
 # layout table and the scale module, then the compiled program (in base64, which every browser
-# decodes natively), its glue and the page's script, which attaches to the drawn window.
+# decodes natively), its glue and the page's script, which attaches to the drawn window. That
+# script is written as several files, one concern each (SCRIPTS, separated by ';', the one that
+# starts the page last), and stands in the page as one.
 #
 # It also writes the page's Content-Security-Policy into it, and into POLICY for a host that can
 # send it as a header: nothing from anywhere but the inline scripts and styles of this very page,
 # by their digests, the compiled programs, and the manifest, icon, service worker and copies of
 # the folder's own files from the page's own origin.
-#   page.py TEMPLATE STYLE ICON HEAD SCALE PROGRAM GLUE SCRIPT OUT POLICY LAYOUT-COMMAND...
+#   page.py TEMPLATE STYLE ICON HEAD SCALE PROGRAM GLUE SCRIPTS OUT POLICY LAYOUT-COMMAND...
 # LAYOUT-COMMAND prints the window's layout table as JSON.
 import base64
 import hashlib
@@ -21,7 +23,7 @@ import urllib.parse
 
 import window_html
 
-(template, style, icon, head, scale, program, glue, script, out,
+(template, style, icon, head, scale, program, glue, scripts, out,
  policy_out) = sys.argv[1:11]
 layout_command = sys.argv[11:]
 
@@ -62,12 +64,12 @@ svg = re.sub(r'>\s+<', '><', svg.strip()).replace('"', "'")
 parts = {
     '/*style*/': styles.strip() + '\n' + window_style,
     '/*icon*/': 'data:image/svg+xml,' + urllib.parse.quote(svg, safe=" =:/;,'()!*-._~"),
-    '/*head*/': f'self.velorixEarly = {{ layout: {json_script(layout)}, reference: '
-                f'{json_script(reference)}, scale: {base64_of(scale)} }};\n' + bare(read(head)),
+    '/*head*/': f"'use strict';\nself.velorixEarly = {{ layout: {json_script(layout)}, reference: "
+                f"{json_script(reference)}, scale: {base64_of(scale)} }};\n" + bare(read(head)),
     '/*window*/': window,
     '/*program*/': base64_of(program),
     '/*glue*/': read(glue).strip(),
-    '/*script*/': bare(read(script)),
+    '/*script*/': "'use strict';\n" + '\n'.join(bare(read(script)) for script in scripts.split(';')),
 }
 for mark, closing in (('/*style*/', '</style'), ('/*head*/', '</script'), ('/*glue*/', '</script'),
                       ('/*script*/', '</script')):
