@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the page does before its window is drawn. The build has put into self.velorixEarly the
 // window's layout table (layout), the scale and line height the window's HTML is built with
-// (reference) and the scale module in base64 (scale).
+// (reference), and in base64 the scale module (scale) and the program (program).
 {
   const early = self.velorixEarly;
+  const decode = (text) => Uint8Array.fromBase64?.(text)
+    ?? Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+  // The program compiles beside the page from here on, while the window is parsed and drawn.
+  early.module = (async () => WebAssembly.compile(decode(early.program)))();
+  delete early.program;
   // The page takes no input until the program has attached to its window: set before the window
   // is even parsed, so no frame shows a field that takes a key without its handler. A page
   // without scripts stays as it is, for a screen reader to read.
@@ -47,9 +52,7 @@
     const rows = early.layout.controls;
     const measured = rows.flatMap(need)
       .concat(rows.filter((row) => row.wraps).flatMap((row) => runs(row.text)));
-    const bytes = Uint8Array.fromBase64?.(early.scale)
-      ?? Uint8Array.from(atob(early.scale), (c) => c.charCodeAt(0));
-    const scale = new WebAssembly.Instance(new WebAssembly.Module(bytes)).exports;
+    const scale = new WebAssembly.Instance(new WebAssembly.Module(decode(early.scale))).exports;
     scale._initialize();
     new Int32Array(scale.memory.buffer, scale.velorix_scale_input(), measured.length).set(measured);
     const tpp = scale.velorix_scale(measured.length);

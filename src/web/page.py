@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the published page as one file that a browser fetches in one request and draws at
-# once: the window itself as HTML and styles (window_html.py), the page's first script with the
-# layout table and the scale module, then the compiled program (in base64, which every browser
-# decodes natively), its glue and the page's script, which attaches to the drawn window. That
+# once: the page's first script with the layout table, the scale module and the compiled program
+# (in base64, which every browser decodes natively), the window itself as HTML and styles
+# (window_html.py), then the program's glue and the page's script, which attaches to the drawn
+# window. That
 # script is written as several files, one concern each (SCRIPTS, separated by ';', the one that
 # starts the page last), and stands in the page as one.
 #
@@ -65,9 +66,9 @@ parts = {
     '/*style*/': styles.strip() + '\n' + window_style,
     '/*icon*/': 'data:image/svg+xml,' + urllib.parse.quote(svg, safe=" =:/;,'()!*-._~"),
     '/*head*/': f"'use strict';\nself.velorixEarly = {{ layout: {json_script(layout)}, reference: "
-                f"{json_script(reference)}, scale: {base64_of(scale)} }};\n" + bare(read(head)),
+                f"{json_script(reference)}, scale: {base64_of(scale)},\nprogram: "
+                f"{base64_of(program)} }};\n" + bare(read(head)),
     '/*window*/': window,
-    '/*program*/': base64_of(program),
     '/*glue*/': read(glue).strip(),
     '/*script*/': "'use strict';\n" + '\n'.join(bare(read(script)) for script in scripts.split(';')),
 }
