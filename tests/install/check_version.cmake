@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# One release, one version and date: the project's VERSION, the newest entry of the changelog and
-# the newest release of the metainfo agree.
+# One release, one version and date: the project's VERSION, the newest entry of the changelog,
+# the newest release of the metainfo and the manual page's header agree.
 #   cmake -DVERSION=... -DSOURCE_DIR=... -P check_version.cmake
 file(STRINGS ${SOURCE_DIR}/data/changelog lines REGEX "^velorix \\(|^ -- ")
 list(GET lines 0 head)
@@ -18,6 +18,10 @@ file(STRINGS ${SOURCE_DIR}/data/io.github.velorix.Velorix.metainfo.xml releases 
 list(GET releases 0 release)
 string(REGEX MATCH "version=\"([^\"]+)\" date=\"([^\"]+)\"" _ "${release}")
 set(metainfo "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}")
-if(NOT changelog STREQUAL metainfo OR NOT version STREQUAL VERSION)
-    message(FATAL_ERROR "project ${VERSION}, changelog ${changelog}, metainfo ${metainfo}")
+file(STRINGS ${SOURCE_DIR}/data/velorix.1 header REGEX "^\\.TH ")
+string(REGEX MATCH "^\\.TH VELORIX 1 ([0-9-]+) \"Velorix ([^\"]+)\"" _ "${header}")
+set(manual "${CMAKE_MATCH_2} ${CMAKE_MATCH_1}")
+if(NOT changelog STREQUAL metainfo OR NOT changelog STREQUAL manual OR NOT version STREQUAL VERSION)
+    message(FATAL_ERROR "project ${VERSION}, changelog ${changelog}, metainfo ${metainfo}, "
+                        "manual page ${manual}")
 endif()
