@@ -5,6 +5,7 @@
 #include "desktop/main_window.h"
 #include "desktop/qt_text.h"
 #include "desktop/scale.h"
+#include "support/desktop.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -93,7 +94,7 @@ private slots:
     void init() {
         window = std::make_unique<MainWindow>(NumberFormat{","}, reporter);
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get(), testing::kHang));
     }
     void cleanup() { window.reset(); }
 
@@ -114,7 +115,7 @@ private slots:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         unscaled.setProcessEnvironment(env);
         unscaled.start(QCoreApplication::applicationFilePath(), {kPrintLayout});
-        QVERIFY(unscaled.waitForFinished(30000));
+        QVERIFY(unscaled.waitForFinished(testing::kHang));
         QCOMPARE(unscaled.exitCode(), 0);
         const QStringList atOne =
             QString::fromUtf8(unscaled.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);

@@ -4,6 +4,7 @@
 #include "desktop/main_window.h"
 #include "desktop/qt_text.h"
 #include "desktop/scale.h"
+#include "support/desktop.h"
 #include "support/session.h"
 #include "window/accessibility.h"
 
@@ -100,7 +101,7 @@ private slots:
         window = std::make_unique<MainWindow>(NumberFormat{","}, *reporter);
         window->show();
         window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(testing::waitUntilActive(*window));
     }
     void cleanup() { window.reset(); }
 
@@ -555,7 +556,7 @@ private slots:
         MessageBoxReporter real;
         MainWindow shown(NumberFormat{","}, real);
         shown.show();
-        QVERIFY(QTest::qWaitForWindowActive(&shown));
+        QVERIFY(testing::waitUntilActive(shown));
         QString title;
         QString text;
         bool modal = false;
