@@ -96,7 +96,10 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get(), testing::kHang));
     }
-    void cleanup() { window.reset(); }
+    void cleanup() {
+        testing::keepPicturesOfAFailure();
+        window.reset();
+    }
 
     // The screen really is a high-density one when the test runs as registered.
     void screenRatio() {

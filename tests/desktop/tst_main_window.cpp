@@ -103,7 +103,10 @@ private slots:
         window->activateWindow();
         QVERIFY(testing::waitUntilActive(*window));
     }
-    void cleanup() { window.reset(); }
+    void cleanup() {
+        testing::keepPicturesOfAFailure();
+        window.reset();
+    }
 
     void windowFrame() {
         QCOMPARE(window->windowTitle(), "Velorix");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWidget>
 
@@ -16,6 +17,32 @@ inline constexpr int kHang = 60'000; // ms
 // compositor activates a new window by itself.
 [[nodiscard]] inline bool waitUntilActive(const QWidget& window) {
     return QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, kHang);
+}
+
+// When the test function that has just run failed, keeps a picture of each window on screen in
+// the folder its runner keeps for a failure (VELORIX_EVIDENCE, see keep-evidence) and prints
+// where. Called from cleanup(), while the windows are still there.
+inline void keepPicturesOfAFailure() {
+    const QString folder = qEnvironmentVariable("VELORIX_EVIDENCE");
+    if (!QTest::currentTestFailed() || folder.isEmpty()) {
+        return;
+    }
+    QString name = QString::fromLatin1(QTest::currentTestFunction());
+    if (const char* tag = QTest::currentDataTag()) {
+        name += '-' + QString::fromUtf8(tag).replace(QRegularExpression("[^A-Za-z0-9.]+"), "_");
+    }
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible()) {
+            continue;
+        }
+        const QString path =
+            QStringLiteral("%1/%2%3.png").arg(folder, name, count ? QString("-%1").arg(count) : "");
+        if (window->grab().save(path)) {
+            qInfo("The window at the failure: %s", qPrintable(path));
+        }
+        ++count;
+    }
 }
 
 } // namespace velorix::testing
