@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a high-density screen: the same layout in logical pixels, lines and frame edges
-// on whole device pixels. Registered to run with QT_SCALE_FACTOR=2.
+// on whole device pixels. Registered to run with QT_SCALE_FACTOR=2, and on Wayland at the
+// output's scale, which VELORIX_EXPECTED_RATIO then gives.
 #include "desktop/line_widget.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_text.h"
@@ -103,19 +104,24 @@ private slots:
 
     // The screen really is a high-density one when the test runs as registered.
     void screenRatio() {
-        const qreal expected = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+        const qreal expected = qEnvironmentVariable("VELORIX_EXPECTED_RATIO",
+                                                    qEnvironmentVariable("QT_SCALE_FACTOR", "1"))
+                                   .toDouble();
         QCOMPARE(window->devicePixelRatio(), expected);
         const QPixmap shot = window->grab();
         QCOMPARE(shot.devicePixelRatio(), expected);
         QCOMPARE(shot.size(), window->size() * expected);
     }
 
-    // The scale factor only multiplies: a run at ratio 1 builds the very same logical layout.
+    // The ratio only multiplies: a run at ratio 1 on the same platform, where a scale factor
+    // undoes the screen's, builds the very same logical layout.
     void sameLayoutAsAtRatioOne() {
         QProcess unscaled;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_SCALE_FACTOR", "1");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const qreal factor = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+        env.insert("QT_SCALE_FACTOR",
+                   QString::number(factor / window->screen()->devicePixelRatio(), 'g', 17));
+        env.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
         unscaled.setProcessEnvironment(env);
         unscaled.start(QCoreApplication::applicationFilePath(), {kPrintLayout});
         QVERIFY(unscaled.waitForFinished(testing::kHang));

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <QApplication>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 namespace velorix::testing {
 
@@ -44,5 +46,101 @@ inline void keepPicturesOfAFailure() {
         ++count;
     }
 }
+
+// Keys as a user presses them. Unless told otherwise they are QTest's events, handed to a widget
+// inside the program. With VELORIX_TEST_KEYS=wtype, as in the Wayland session, they are typed
+// through the compositor's virtual keyboard and take a user's way: the compositor's keyboard
+// focus, the platform's key map, the toolkit's focus. Each call returns once its keys are handled.
+class Keyboard : public QObject {
+public:
+    Keyboard() {
+        if (real()) {
+            qApp->installEventFilter(this);
+        }
+    }
+    static bool real() { return qEnvironmentVariable("VELORIX_TEST_KEYS") == "wtype"; }
+
+    // In the program, the key goes to `to`, else to the focused widget.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+               QWidget* to = nullptr) {
+        if (!real()) {
+            QTest::keyClick(to ? to : QApplication::focusWidget(), key, modifiers);
+            return;
+        }
+        // The only modifier the tests use.
+        const bool control = modifiers.testFlag(Qt::ControlModifier);
+        QStringList args;
+        if (control) {
+            args << "-M"
+                 << "ctrl";
+        }
+        args << "-k" << keyName(key);
+        if (control) {
+            args << "-m"
+                 << "ctrl";
+        }
+        send(args, 1);
+    }
+    void type(const QString& text, QWidget* to = nullptr) {
+        if (!real()) {
+            QTest::keyClicks(to ? to : QApplication::focusWidget(), text);
+            return;
+        }
+        send({"--", text}, static_cast<int>(text.size()));
+    }
+
+private:
+    static QString keyName(Qt::Key key) {
+        switch (key) {
+        case Qt::Key_Tab:
+            return "Tab";
+        case Qt::Key_Space:
+            return "space";
+        case Qt::Key_Return:
+            return "Return";
+        case Qt::Key_Up:
+            return "Up";
+        case Qt::Key_Down:
+            return "Down";
+        case Qt::Key_Backspace:
+            return "BackSpace";
+        default:
+            // Letters, for the shortcuts.
+            return QKeySequence(key).toString().toLower();
+        }
+    }
+
+    // Each key is released once at the window that has the keyboard, after its press; counted
+    // when the release has been handled, from the event loop.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease && qobject_cast<QWindow*>(watched)) {
+            QMetaObject::invokeMethod(
+                this, [this] { ++handled_; }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+    // A failure fails the test function; its later keys are then not sent, so that it ends at
+    // its next check instead of waiting again.
+    void send(const QStringList& args, int keys) {
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        const int before = handled_;
+        QProcess wtype;
+        wtype.setProcessChannelMode(QProcess::ForwardedChannels);
+        wtype.start("wtype", args);
+        const QString what = "wtype " + args.join(' ');
+        if (!wtype.waitForFinished(kHang) || wtype.exitStatus() != QProcess::NormalExit ||
+            wtype.exitCode() != 0) {
+            QTest::qFail(qPrintable(what + " failed"), __FILE__, __LINE__);
+        } else if (!QTest::qWaitFor([&] { return handled_ >= before + keys; }, kHang)) {
+            QTest::qFail(qPrintable(what + ": the keys never reached the window"), __FILE__,
+                         __LINE__);
+        }
+    }
+
+    int handled_ = 0;
+};
 
 } // namespace velorix::testing
