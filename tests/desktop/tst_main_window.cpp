@@ -573,7 +573,7 @@ private slots:
         closer.setInterval(10);
         connect(&closer, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isActiveWindow()) {
+            if (!box || QApplication::activeWindow() != box) {
                 return;
             }
             closer.stop();
@@ -581,14 +581,15 @@ private slots:
             title = box->windowTitle();
             text = box->text();
             modal = box->isModal();
-            keyboard.press(Qt::Key_Return, Qt::NoModifier, box);
+            keyboard.press(Qt::Key_Return, Qt::NoModifier, box,
+                           [box] { return !box->isVisible(); });
             closedByReturn = !box->isVisible();
             box->accept();
         });
         closer.start();
         auto* edit = shown.findChild<QLineEdit*>("txtAFzg");
         edit->selectAll();
-        keyboard.type("x", edit);
+        keyboard.type("x", edit, [&] { return seen && !QApplication::activeModalWidget(); });
         closer.stop();
         QVERIFY(seen);
         QCOMPARE(title, "Velorix");

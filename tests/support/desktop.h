@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <functional>
+
 namespace velorix::testing {
 
 // How long a test waits for something that must happen (a window shown and given the keyboard,
@@ -50,9 +52,13 @@ inline void keepPicturesOfAFailure() {
 // Keys as a user presses them. Unless told otherwise they are QTest's events, handed to a widget
 // inside the program. With VELORIX_TEST_KEYS=wtype, as in the Wayland session, they are typed
 // through the compositor's virtual keyboard and take a user's way: the compositor's keyboard
-// focus, the platform's key map, the toolkit's focus. Each call returns once its keys are handled.
+// focus, the platform's key map, the toolkit's focus. Each call returns once the window has
+// handled the release of each of its keys, or once `done` holds where that is given: a key that
+// opens or closes a modal report loses its release to a window that is blocked or gone.
 class Keyboard : public QObject {
 public:
+    using Done = std::function<bool()>;
+
     Keyboard() {
         if (real()) {
             qApp->installEventFilter(this);
@@ -61,32 +67,35 @@ public:
     static bool real() { return qEnvironmentVariable("VELORIX_TEST_KEYS") == "wtype"; }
 
     // In the program, the key goes to `to`, else to the focused widget.
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-               QWidget* to = nullptr) {
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QWidget* to = nullptr,
+               const Done& done = {}) {
         if (!real()) {
             QTest::keyClick(to ? to : QApplication::focusWidget(), key, modifiers);
             return;
         }
-        // The only modifier the tests use.
-        const bool control = modifiers.testFlag(Qt::ControlModifier);
+        // Control is the only modifier the tests use.
+        const QStringList control =
+            modifiers.testFlag(Qt::ControlModifier) ? QStringList{"ctrl"} : QStringList{};
         QStringList args;
-        if (control) {
-            args << "-M"
-                 << "ctrl";
+        for (const QString& modifier : control) {
+            args << "-M" << modifier;
         }
         args << "-k" << keyName(key);
-        if (control) {
-            args << "-m"
-                 << "ctrl";
+        for (const QString& modifier : control) {
+            args << "-m" << modifier;
         }
-        send(args, 1);
+        send(args, {key}, done);
     }
-    void type(const QString& text, QWidget* to = nullptr) {
+    void type(const QString& text, QWidget* to = nullptr, const Done& done = {}) {
         if (!real()) {
             QTest::keyClicks(to ? to : QApplication::focusWidget(), text);
             return;
         }
-        send({"--", text}, static_cast<int>(text.size()));
+        QList<int> keys;
+        for (QChar c : text) {
+            keys << c.toUpper().unicode(); // Qt's key codes of the printable characters
+        }
+        send({"--", text}, keys, done);
     }
 
 private:
@@ -110,37 +119,41 @@ private:
         }
     }
 
-    // Each key is released once at the window that has the keyboard, after its press; counted
-    // when the release has been handled, from the event loop.
+    // A key is released once, at the window that has the keyboard; it counts once the release
+    // has been handled, from the event loop. A stray release of some other key does not count.
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyRelease && qobject_cast<QWindow*>(watched)) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
             QMetaObject::invokeMethod(
-                this, [this] { ++handled_; }, Qt::QueuedConnection);
+                this, [this, key] { waiting_.removeOne(key); }, Qt::QueuedConnection);
         }
         return false;
     }
 
     // A failure fails the test function; its later keys are then not sent, so that it ends at
     // its next check instead of waiting again.
-    void send(const QStringList& args, int keys) {
+    void send(const QStringList& args, const QList<int>& keys, const Done& done) {
         if (QTest::currentTestFailed()) {
             return;
         }
-        const int before = handled_;
+        waiting_ = keys;
         QProcess wtype;
         wtype.setProcessChannelMode(QProcess::ForwardedChannels);
         wtype.start("wtype", args);
         const QString what = "wtype " + args.join(' ');
+        const Done handled = done ? done : [this] {
+            return waiting_.isEmpty();
+        };
         if (!wtype.waitForFinished(kHang) || wtype.exitStatus() != QProcess::NormalExit ||
             wtype.exitCode() != 0) {
             QTest::qFail(qPrintable(what + " failed"), __FILE__, __LINE__);
-        } else if (!QTest::qWaitFor([&] { return handled_ >= before + keys; }, kHang)) {
+        } else if (!QTest::qWaitFor(handled, kHang)) {
             QTest::qFail(qPrintable(what + ": the keys never reached the window"), __FILE__,
                          __LINE__);
         }
     }
 
-    int handled_ = 0;
+    QList<int> waiting_;
 };
 
 } // namespace velorix::testing
