@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/line_widget.h"
 
+#include "desktop/device_pixels.h"
+
 #include <QPainter>
 #include <QPen>
 
@@ -10,9 +12,10 @@ LineWidget::LineWidget(QLineF line, QWidget* parent)
     : QWidget(parent)
     , line_(line) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    // One pixel of room on every side, so that a horizontal or vertical line has an area.
+    // The pixels from one end to the other and one of room on every side: a line of one pixel
+    // drawn two device pixels thick, at a ratio of 1.5 say, still lies inside.
     const QRectF ends = QRectF(line.p1(), line.p2()).normalized();
-    setGeometry(ends.toAlignedRect().adjusted(-1, -1, 1, 1));
+    setGeometry(ends.toAlignedRect().adjusted(-1, -1, 2, 2));
 }
 
 void LineWidget::paintEvent(QPaintEvent*) {
@@ -20,10 +23,16 @@ void LineWidget::paintEvent(QPaintEvent*) {
     const QColor colour = palette().color(QPalette::WindowText);
     const QLineF line = line_.translated(-pos());
     if (line.dx() == 0 || line.dy() == 0) {
-        // The row or column of whole logical pixels from one end to the other: at any whole
-        // device pixel ratio it covers whole device pixels, as sharp as at ratio 1.
-        const QRectF ends = QRectF(line.p1(), line.p2()).normalized();
-        painter.fillRect(ends.adjusted(0, 0, 1, 1), colour);
+        // The row or column of pixels from one end to the other, on whole device pixels: as
+        // sharp at a fractional ratio as at ratio 1, and as thick as every other line.
+        DevicePixels device(painter);
+        QRect pixels = device.snap(QRectF(line.p1(), line.p2()).normalized().adjusted(0, 0, 1, 1));
+        if (line.dy() == 0) {
+            pixels.setHeight(device.line());
+        } else {
+            pixels.setWidth(device.line());
+        }
+        device.fill(pixels, colour);
         return;
     }
     painter.setRenderHint(QPainter::Antialiasing);

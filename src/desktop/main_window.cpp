@@ -2,13 +2,13 @@
 #include "desktop/main_window.h"
 
 #include "desktop/accessible.h"
+#include "desktop/frame_box.h"
 #include "desktop/line_widget.h"
 #include "desktop/qt_text.h"
 #include "desktop/scale.h"
 #include "window/accessibility.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -78,7 +78,7 @@ void MainWindow::build() {
         const QString text = qt(form_.text(row.id));
         switch (row.kind) {
         case Kind::Frame:
-            w = new QGroupBox(text, parent);
+            w = new FrameBox(text, parent);
             break;
         case Kind::Label: {
             // Its text comes with the first mirror, once it has the name its interface is

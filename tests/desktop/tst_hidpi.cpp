@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window on a high-density screen: the same layout in logical pixels, lines on whole device
-// pixels, every caption whole. Registered to run with QT_SCALE_FACTOR=2.
+// The window on a high-density screen: the same layout in logical pixels, lines and frame edges
+// on whole device pixels. Registered to run with QT_SCALE_FACTOR=2, and on Wayland at the
+// output's scale, which VELORIX_EXPECTED_RATIO then gives.
 #include "desktop/line_widget.h"
 #include "desktop/main_window.h"
 #include "desktop/qt_text.h"
 #include "desktop/scale.h"
+#include "support/desktop.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -66,32 +68,64 @@ class TestHiDpi : public QObject {
         return image;
     }
 
+    // The colours met walking eight pixels from `from` (the middle of a pixel of the window) by
+    // `step`, each with the number of device pixels it lasts.
+    static QList<std::pair<QRgb, int>> runs(const QImage& image, QPointF from, QPoint step,
+                                            qreal ratio) {
+        QList<std::pair<QRgb, int>> found;
+        QPoint at(static_cast<int>(std::floor(from.x() * ratio)),
+                  static_cast<int>(std::floor(from.y() * ratio)));
+        for (int i = 0; i < qRound(8 * ratio); ++i, at += step) {
+            if (found.isEmpty() || found.back().first != image.pixel(at)) {
+                found.append({image.pixel(at), 0});
+            }
+            ++found.back().second;
+        }
+        return found;
+    }
+    static QList<QRgb> colours(const QList<std::pair<QRgb, int>>& runs) {
+        QList<QRgb> only;
+        for (auto [colour, length] : runs) {
+            only << colour;
+        }
+        return only;
+    }
+
 private slots:
     void init() {
         window = std::make_unique<MainWindow>(NumberFormat{","}, reporter);
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get(), testing::kHang));
     }
-    void cleanup() { window.reset(); }
+    void cleanup() {
+        testing::keepPicturesOfAFailure();
+        window.reset();
+    }
 
     // The screen really is a high-density one when the test runs as registered.
     void screenRatio() {
-        const qreal expected = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
-        QCOMPARE(window->devicePixelRatio(), expected);
+        const qreal expected = qEnvironmentVariable("VELORIX_EXPECTED_RATIO",
+                                                    qEnvironmentVariable("QT_SCALE_FACTOR", "1"))
+                                   .toDouble();
+        // A fractional scale comes from the compositor after the window is first shown.
+        QTRY_COMPARE_WITH_TIMEOUT(window->devicePixelRatio(), expected, testing::kHang);
         const QPixmap shot = window->grab();
         QCOMPARE(shot.devicePixelRatio(), expected);
         QCOMPARE(shot.size(), window->size() * expected);
     }
 
-    // The scale factor only multiplies: a run at ratio 1 builds the very same logical layout.
+    // The ratio only multiplies: a run at ratio 1 on the same platform, where a scale factor
+    // undoes the screen's, builds the very same logical layout.
     void sameLayoutAsAtRatioOne() {
         QProcess unscaled;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_SCALE_FACTOR", "1");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const qreal factor = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+        env.insert("QT_SCALE_FACTOR",
+                   QString::number(factor / window->screen()->devicePixelRatio(), 'g', 17));
+        env.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
         unscaled.setProcessEnvironment(env);
         unscaled.start(QCoreApplication::applicationFilePath(), {kPrintLayout});
-        QVERIFY(unscaled.waitForFinished(30000));
+        QVERIFY(unscaled.waitForFinished(testing::kHang));
         QCOMPARE(unscaled.exitCode(), 0);
         const QStringList atOne =
             QString::fromUtf8(unscaled.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -99,14 +133,15 @@ private slots:
         QCOMPARE(layoutOf(*window), atOne);
     }
 
-    // A horizontal or vertical line is one logical pixel wide: on a ratio-r image exactly the
-    // r rows (or columns) under it are fully the text colour, and all around stays what lies
+    // A horizontal or vertical line is one logical pixel wide. On a ratio-r image it covers
+    // exactly the device pixels from the one nearest its start to the one nearest its end, r
+    // rounded of them thick (at least one), fully in the text colour; all around stays what lies
     // below the line, without a half-tone pixel.
     void straightLinesAreSharp_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<qreal>("ratio");
         for (const char* line : {"Line1", "Line4", "Line5", "Line6"}) {
-            for (qreal ratio : {1.0, 2.0, 3.0}) {
+            for (qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
                 QTest::addRow("%s at %g", line, ratio) << line << ratio;
             }
         }
@@ -124,14 +159,22 @@ private slots:
                                   .toRect()
                                   .adjusted(0, 0, 1, 1)
                                   .translated(origin);
-        const int r = static_cast<int>(ratio);
-        const QRect device(covered.topLeft() * r, covered.size() * r);
+        const auto nearest = [ratio](int logical) {
+            return qRound(logical * ratio);
+        };
+        QRect device(QPoint(nearest(covered.left()), nearest(covered.top())),
+                     QPoint(nearest(covered.right() + 1) - 1, nearest(covered.bottom() + 1) - 1));
+        const int thick = std::max(1, qRound(ratio));
+        if (ends.dy() == 0) {
+            device.setHeight(thick);
+        } else {
+            device.setWidth(thick);
+        }
 
         const QImage drawn = render(ratio);
         const QImage below = render(ratio, w);
         const QRgb ink = window->palette().color(QPalette::WindowText).rgb();
-        const QRect around = device.adjusted(-3 * r, -3 * r, 3 * r, 3 * r);
-        int inked = 0;
+        const QRect around = device.adjusted(-4, -4, 4, 4);
         for (int y = around.top(); y <= around.bottom(); ++y) {
             for (int x = around.left(); x <= around.right(); ++x) {
                 const QRgb expected = device.contains(x, y) ? ink : below.pixel(x, y);
@@ -142,13 +185,45 @@ private slots:
                                          .arg(drawn.pixel(x, y), 0, 16)
                                          .arg(expected, 0, 16)));
                 }
-                inked += drawn.pixel(x, y) == ink ? 1 : 0;
             }
         }
-        QVERIFY(inked >= device.width() * device.height());
         // A line's length is the same in logical pixels at every ratio.
-        QCOMPARE(device.width() + device.height(),
-                 r * static_cast<int>(std::abs(ends.dx()) + std::abs(ends.dy()) + 2));
+        QVERIFY(std::abs(device.width() + device.height() - thick -
+                         ratio * (std::abs(ends.dx()) + std::abs(ends.dy()) + 1)) <= 1);
+    }
+
+    // A group's frame is rings of whole device pixels: across its bottom, left and right edge,
+    // from outside in, the colours at any ratio are those at ratio 1 (outside, the edge, a
+    // bevel, inside), the edge and the bevel equally thick, and no half-tone between them.
+    void frameEdgesAreSharp_data() {
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<qreal>("ratio");
+        for (const char* frame : {"Frame1", "Frame3", "Frame6"}) {
+            for (qreal ratio : {1.25, 1.5, 2.0, 3.0}) {
+                QTest::addRow("%s at %g", frame, ratio) << frame << ratio;
+            }
+        }
+    }
+    void frameEdgesAreSharp() {
+        QFETCH(QString, frame);
+        QFETCH(qreal, ratio);
+        QWidget* box = window->findChild<QWidget*>(frame);
+        QVERIFY(box);
+        const QRect g(box->mapTo(window.get(), QPoint(0, 0)), box->size());
+        const QPointF middle = QRectF(g).center();
+        const QImage atOne = render(1);
+        const QImage atRatio = render(ratio);
+        for (auto [from, step] : {std::pair{QPointF(middle.x(), g.bottom() + 2.5), QPoint(0, -1)},
+                                  std::pair{QPointF(g.left() - 1.5, middle.y()), QPoint(1, 0)},
+                                  std::pair{QPointF(g.right() + 2.5, middle.y()), QPoint(-1, 0)}}) {
+            const auto one = runs(atOne, from, step, 1);
+            QCOMPARE(one.size(), qsizetype(4));
+            const auto scaled = runs(atRatio, from, step, ratio);
+            QCOMPARE(colours(scaled), colours(one));
+            const int thick = scaled[1].second;
+            QCOMPARE(scaled[2].second, thick);
+            QVERIFY2(thick >= 1 && thick <= std::ceil(ratio), qPrintable(QString::number(thick)));
+        }
     }
 
     // The arrow heads are smoothed, not smeared: at ratio 2 the diagonal still reaches full

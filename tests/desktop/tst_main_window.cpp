@@ -4,6 +4,7 @@
 #include "desktop/main_window.h"
 #include "desktop/qt_text.h"
 #include "desktop/scale.h"
+#include "support/desktop.h"
 #include "support/session.h"
 #include "window/accessibility.h"
 
@@ -59,6 +60,7 @@ class TestMainWindow : public QObject {
 
     std::unique_ptr<RecordingReporter> reporter;
     std::unique_ptr<MainWindow> window;
+    velorix::testing::Keyboard keyboard;
 
     template <typename W = QWidget>
     W* find(Ctl c) const {
@@ -75,22 +77,22 @@ class TestMainWindow : public QObject {
         QTest::keyClicks(edit, keys);
     }
 
-    // Keyboard alone: keys go to whatever holds the focus.
+    // Keyboard alone: keys go to whatever holds the focus, on Wayland through the compositor.
     static QWidget* focused() { return QApplication::focusWidget(); }
-    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(focused(), key, modifiers);
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        keyboard.press(key, modifiers);
     }
     // Tab until the control holds the focus; false when a whole round of the focus chain
     // never reaches it.
-    bool tabTo(Ctl c) const {
+    bool tabTo(Ctl c) {
         for (int i = 0; i < 20 && focused() != find(c); ++i) {
             press(Qt::Key_Tab);
         }
         return focused() == find(c);
     }
-    static void typeOver(const QString& keys) {
+    void typeOver(const QString& keys) {
         press(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(focused(), keys);
+        keyboard.type(keys);
     }
 
 private slots:
@@ -100,9 +102,12 @@ private slots:
         window = std::make_unique<MainWindow>(NumberFormat{","}, *reporter);
         window->show();
         window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(testing::waitUntilActive(*window));
     }
-    void cleanup() { window.reset(); }
+    void cleanup() {
+        testing::keepPicturesOfAFailure();
+        window.reset();
+    }
 
     void windowFrame() {
         QCOMPARE(window->windowTitle(), "Velorix");
@@ -550,43 +555,50 @@ private slots:
     }
 
     // The real report, raised from inside a keystroke: a modal box titled "Velorix" whose text
-    // starts with the kind; closed, the window goes on.
+    // starts with the kind. Closed by Return, it leaves the keyboard in the field, and the
+    // window goes on.
     void messageBoxReport() {
         MessageBoxReporter real;
         MainWindow shown(NumberFormat{","}, real);
         shown.show();
-        QVERIFY(QTest::qWaitForWindowActive(&shown));
+        QVERIFY(testing::waitUntilActive(shown));
         QString title;
         QString text;
         bool modal = false;
         bool seen = false;
-        // Looks for the box until it is up, and always closes it; the verdict waits until the
-        // keystroke has returned, so no check can leave a modal box open.
+        bool closedByReturn = false;
+        // Looks for the box until it is up and has the keyboard, and always closes it; the
+        // verdict waits until the keystroke has returned, so no check can leave a modal box open.
         QTimer closer;
         closer.setInterval(10);
         connect(&closer, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) {
+            if (!box || QApplication::activeWindow() != box) {
                 return;
             }
+            closer.stop();
             seen = true;
             title = box->windowTitle();
             text = box->text();
             modal = box->isModal();
+            keyboard.press(Qt::Key_Return, Qt::NoModifier, box,
+                           [box] { return !box->isVisible(); });
+            closedByReturn = !box->isVisible();
             box->accept();
         });
         closer.start();
         auto* edit = shown.findChild<QLineEdit*>("txtAFzg");
         edit->selectAll();
-        QTest::keyClicks(edit, "x");
+        keyboard.type("x", edit, [&] { return seen && !QApplication::activeModalWidget(); });
         closer.stop();
         QVERIFY(seen);
         QCOMPARE(title, "Velorix");
         QVERIFY(text.startsWith("Ungültige Zahl: "));
         QVERIFY(modal);
+        QVERIFY(closedByReturn);
         QCOMPARE(edit->text(), "x");
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, "2");
+        keyboard.press(Qt::Key_Backspace, Qt::NoModifier, edit);
+        keyboard.type("2", edit);
         QCOMPARE(shown.findChild<QLabel*>("lblAmax")->text(), "8");
     }
 };

@@ -2,6 +2,7 @@
 // The window reads its number format from the system locale once, at start. CTest runs this
 // test under a German and an English locale.
 #include "desktop/main_window.h"
+#include "support/desktop.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +36,7 @@ private slots:
         RecordingReporter reporter;
         MainWindow window(systemNumberFormat(), reporter);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(QTest::qWaitForWindowExposed(&window, testing::kHang));
         auto* gForce = window.findChild<QLineEdit*>("txtGForceMK");
         auto* option = window.findChild<QWidget*>("optGForce");
         QTest::mouseClick(option, Qt::LeftButton);

@@ -41,3 +41,10 @@ list(SORT expected)
 if(NOT files STREQUAL expected)
     message(FATAL_ERROR "the package holds:\n  ${files}\nexpected:\n  ${expected}\n${listing}")
 endif()
+
+# A Wayland desktop gets Qt's Wayland plugin with the package.
+execute_process(COMMAND dpkg-deb -f ${packages} Recommends RESULT_VARIABLE result
+                OUTPUT_VARIABLE recommends OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT result EQUAL 0 OR NOT recommends STREQUAL "qt6-wayland")
+    message(FATAL_ERROR "the package recommends \"${recommends}\", not qt6-wayland")
+endif()
