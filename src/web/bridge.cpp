@@ -46,7 +46,9 @@ int velorix_start(const char* decimalSeparator) noexcept {
         form.reset();
         return -1;
     }
-    changes.set();
+    // The page was built with the window as it stands after Load: only what Load changed, if
+    // anything, needs writing.
+    changes.reset();
     return outcome(form->load());
 }
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the window's layout table and accessible names as JSON, for the page to be built from
-// the very rows the desktop window is built from. Run once when the page is built, so that the
+// Writes the window's layout table, accessible names and Tab stops after Load as JSON, for the
+// page to be built from the very rows the desktop window is built from. Run once when the page is built, so that the
 // page carries the table instead of asking the program for it at every start.
 #include "window/accessibility.h"
+#include "window/form.h"
 #include "window/layout.h"
 
 #include <array>
@@ -91,12 +92,24 @@ std::string layoutJson() {
     for (std::size_t i = 0; i < order.size(); ++i) {
         out += (i ? "," : "") + std::to_string(index(order[i]));
     }
-    return out + "]}";
+    // The first and the last Tab stop of the window after Load, where the browser's own Tab
+    // enters it from before and after.
+    Form form(NumberFormat{","});
+    if (form.load()) {
+        return {};
+    }
+    const auto first = form.nextTabStop(Ctl{}, 1, false);
+    const auto last = form.nextTabStop(Ctl{}, -1, false);
+    if (!first || !last) {
+        return {};
+    }
+    return out + "],\"tabStops\":[" + std::to_string(index(*first)) + ',' +
+           std::to_string(index(*last)) + "]}";
 }
 
 } // namespace
 
 int main() {
     const std::string json = layoutJson();
-    return std::fputs(json.c_str(), stdout) < 0 ? 1 : 0;
+    return json.empty() || std::fputs(json.c_str(), stdout) < 0 ? 1 : 0;
 }

@@ -112,7 +112,7 @@ def narrow_layout(rows):
 
 def _attributes(pairs):
     return ''.join(f' {name}' if value is True else f' {name}="{html.escape(str(value))}"'
-                   for name, value in pairs if value not in (None, False))
+                   for name, value in pairs if value is not None and value is not False)
 
 
 def markup(layout):
@@ -165,7 +165,10 @@ def markup(layout):
             classes.append('guest')
             props.update(pl=rows[hosted[i]]['place'][0], pt=rows[hosted[i]]['place'][1])
         styles.append(f'#{name}{{{_props(props)}}}')
-        common = [('id', name), ('aria-label', row['spoken'] or None)]
+        # The browser's own Tab enters the window at its first stop and leaves it after its last;
+        # the page's script moves the focus between them.
+        stop = None if i not in layout['focus'] else 0 if i in layout['tabStops'] else -1
+        common = [('id', name), ('aria-label', row['spoken'] or None), ('tabindex', stop)]
         if kind == 'frame':
             inner = ''.join(element(j) for j in children[i])
             for cls, shown, at in decorations[i]:
@@ -253,10 +256,12 @@ def check(page, layout):
             'disabled': kind in ('button', 'text', 'option') and not row['enabled'],
             'checked': row['selected'], 'name': row['spoken'] or None,
             'text': None if kind in ('line', 'option') else row['text'],
+            'tabindex': None if i not in layout['focus'] else '0' if i in layout['tabStops'] else '-1',
         }
         actual = {
             'tag': found['tag'], 'in': found['in'], 'disabled': 'disabled' in found['attrs'],
             'checked': 'checked' in found['attrs'], 'name': found['attrs'].get('aria-label'),
+            'tabindex': found['attrs'].get('tabindex'),
             'text': {'frame': (found['legend'] or {}).get('text'),
                      'text': found['attrs'].get('value'), 'line': None,
                      'option': None}.get(kind, found['text']),

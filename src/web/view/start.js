@@ -43,5 +43,8 @@
   document.documentElement.dataset.state = 'ready';
   performance.mark('velorix-ready');
 
-  keepOffline(early);
+  // The service worker once the window is on the screen: its start would hold up the first
+  // frame. A page opened in the background, which draws no frames, starts it at once.
+  if (document.visibilityState === 'hidden') keepOffline(early);
+  else requestAnimationFrame(() => setTimeout(() => keepOffline(early)));
 })().catch((error) => halt(error instanceof Halt ? error.kind : 'start'));
