@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the window's layout table, accessible names and Tab stops after Load as JSON, for the
-// page to be built from the very rows the desktop window is built from. Run once when the page is built, so that the
-// page carries the table instead of asking the program for it at every start.
+// page to be built from the very rows the desktop window is built from. Run once when the page
+// is built, so that the page carries the table instead of asking the program at every start.
 #include "window/accessibility.h"
 #include "window/form.h"
 #include "window/layout.h"
