@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Velorix started as the program starts it, ending after its first frame. Prints the window's
 // size, for the bare window to match.
-#include "first_frame.h"
 #include "desktop/main_window.h"
+#include "first_frame.h"
 
 #include <QApplication>
 

@@ -41,7 +41,9 @@ void FrameBox::paintEvent(QPaintEvent*) {
     const int top = title.bottom() + 2;
     // The style's shades, a little black over what lies below: a nested group is darker than
     // the one it lies in.
-    const auto shade = [](int alpha) { return QColor(0, 0, 0, alpha); };
+    const auto shade = [](int alpha) {
+        return QColor(0, 0, 0, alpha);
+    };
     DevicePixels device(painter);
     const int t = device.line();
     const QRect outer = device.snap(QRectF(1, top, width() - 1, height() - top));
