@@ -6,6 +6,7 @@ Addresses with a scheme are not looked up.
 
     check_links.py SOURCE_DIR
 """
+import functools
 import os
 import re
 import subprocess
@@ -19,6 +20,7 @@ except (OSError, subprocess.CalledProcessError):
     sys.exit(print('SKIPPED: not a git checkout'))
 
 
+@functools.cache
 def headings(path):
     with open(path, encoding='utf-8') as f:
         titles = re.findall(r'^#+ +(.*?) *$', f.read(), re.MULTILINE)
