@@ -35,7 +35,9 @@
 // keeps page.engine, the engine with its version, page.messages(), what its console said, and
 // page.violations(), what its Content-Security-Policy refused, each as "directive what"; WebKit's
 // driver can run a script only once a page has loaded, so there both tell what came after the
-// driver's last navigation.
+// driver's last navigation. page.tolerate(pattern): refusals matching it are the test's own,
+// heard or not (in WebKit a refusal during the load may come just before or just after the
+// driver starts listening), and page.violations() leaves them out.
 // Offline is not switched per engine: stop the server instead.
 // Every browser starts cold: a new process with a home folder of its own (no profile, no font
 // cache), and its X server and driver (WebKit) on a display and a port found free.
@@ -97,6 +99,10 @@ function watched(driver, close) {
     driver.closed = true;
     await close();
   };
+  const heard = driver.violations;
+  const tolerated = [];
+  driver.tolerate = (pattern) => { tolerated.push(pattern); };
+  driver.violations = async () => (await heard()).filter((v) => !tolerated.some((p) => p.test(v)));
   for (const record of records) record.opened.push(driver);
   driver.closed = false;
   driver.close = () => {
