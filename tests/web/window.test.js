@@ -265,11 +265,18 @@ for (const engine of chosen) {
           for (const size of [viewport, { width: 390, height: 844 }]) {
             const page = await browser.open(`${served.url}frames.html`, size);
             const frames = await page.waitFor(() => window.velorixFrames);
-            const moved = frames.flatMap((shown, n) => Object.keys(shown).filter((id) => n > 0
-              && id in frames[n - 1] && frames[n - 1][id] !== shown[id]));
+            // Each control that moved, once, with where and when, for the failure to show.
+            const moved = new Map();
+            frames.forEach((shown, n) => Object.keys(shown).forEach((id) => {
+              const was = frames[n - 1]?.[id];
+              if (was !== undefined && was !== shown[id] && !moved.has(id)) {
+                moved.set(id, `${id} in frame ${n} of ${frames.length}: ${was} to ${shown[id]},`
+                  + ` ${Object.keys(frames[n - 1]).filter((k) => k !== 'inert').length} shown before`);
+              }
+            }));
             // Until the program is there, the window takes no input.
             const open = frames.filter((shown) => shown.inert === false);
-            assert.deepEqual([Object.keys(frames.at(-1)).length, [...new Set(moved)], open.length],
+            assert.deepEqual([Object.keys(frames.at(-1)).length, [...moved.values()], open.length],
               [53, [], 0], `${size.width}×${size.height}`);
             await page.close();
           }
