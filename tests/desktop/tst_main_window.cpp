@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(caption(Label3), "max. sichere Bremsbeschleunigung:  Amax=");
         QCOMPARE(caption(Label1), "m/k²");
         QCOMPARE(caption(Label11), "Verzögern um:");
-        QCOMPARE(find<QGroupBox>(Frame2)->title(), "Höchstgeschwindigkeit des Fahrzeugs");
+        QCOMPARE(find<QGroupBox>(Frame3)->title(), "Aktion");
         QCOMPARE(find<QRadioButton>(optGForce)->text(), "Option2");
     }
 
