@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up and the event rules of the window's behaviour, without widgets.
+// Start-up, the event rules, the Tab stops and what a screen reader hears, without widgets.
 #include "support/session.h"
 
 #include <QTest>
+
+#include <algorithm>
+#include <set>
 
 using namespace velorix;
 using namespace velorix::testing;
@@ -10,6 +13,12 @@ using enum Ctl;
 
 using Steps = void (*)(Session&);
 Q_DECLARE_METATYPE(Steps)
+Q_DECLARE_METATYPE(velorix::Ctl)
+
+// A control by its name, as a failed comparison shows it; "none" for no control.
+static QString nameOf(std::optional<Ctl> c) {
+    return c ? QString::fromUtf8(layoutRow(*c).name) : "none";
+}
 
 class TestFormEvents : public QObject {
     Q_OBJECT
@@ -46,6 +55,9 @@ private slots:
         s.user.replace(txtBremsDiff, "1");
         s.user.click(cmdCalcMWBrake);
         QCOMPARE(s.text(lblMindestwurf), "+1");
+        s.user.replace(txtV, "100");
+        s.user.click(cmdCalcMWTURN); // radius 100: 100 m/k² over an Amax of 0
+        QCOMPARE(s.text(lblMindestwurf), "+5");
     }
 
     void loadFailsOnlyThroughItsReads() {
@@ -297,6 +309,104 @@ private slots:
         steps(s);
         QCOMPARE(QString::fromStdString(s.form.announcement()), said);
         QCOMPARE(s.form.focusAfter() ? int(index(*s.form.focusAfter())) : -1, focus);
+    }
+
+    // Tab walks the enabled controls in focus order, of the options only the selected one, and
+    // Shift+Tab back: from outside the order (a group) to the last stop, then round, or nowhere
+    // where a view asks without. From a control that is no stop it goes on from its place.
+    void tabStops_data() {
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<QString>("stops");
+        QTest::addColumn<Ctl>("noStop");
+        QTest::addColumn<QString>("fromNoStop"); // by Tab, by Shift+Tab
+        QTest::newRow("at start")
+            << Steps([](Session&) {})
+            << "txtAFzg txtVFzg txtV txtErfolgeBeschl txtBremsDiff cmdAccel optRadius txtRadius "
+               "cmdCalcMWBrake txtErfolgeBrems cmdCalcMWTURN txtErfolgeKurve txtPHI"
+            << cmdBrake << "cmdAccel txtBremsDiff";
+        // Both manoeuvres armed and the g-force chosen: its fields for the radius field.
+        QTest::newRow("everything enabled")
+            << Steps([](Session& s) {
+                   s.user.replace(txtErfolgeBrems, "1");
+                   s.user.replace(txtErfolgeKurve, "1");
+                   s.user.click(optGForce);
+               })
+            << "txtAFzg txtVFzg txtV txtErfolgeBeschl txtBremsDiff cmdBrake cmdAccel optGForce "
+               "txtGForce cmdTurn cmdCalcMWBrake txtErfolgeBrems cmdCalcMWTURN txtErfolgeKurve "
+               "txtGForceMK txtPHI"
+            << optRadius << "optGForce cmdAccel";
+    }
+    void tabStops() {
+        QFETCH(Steps, steps);
+        QFETCH(QString, stops);
+        QFETCH(Ctl, noStop);
+        QFETCH(QString, fromNoStop);
+        Session s(",");
+        steps(s);
+        QStringList back = stops.split(' ');
+        std::reverse(back.begin(), back.end());
+        // Up to one step past the last stop.
+        const auto walk = [&s, n = back.size()](int step, bool wrap) {
+            QStringList walked;
+            for (std::optional<Ctl> at = Frame1;
+                 walked.size() <= n && (at = s.form.nextTabStop(*at, step, wrap));) {
+                walked << nameOf(at);
+            }
+            return walked.join(' ');
+        };
+        QCOMPARE(walk(1, false), stops);
+        QCOMPARE(walk(-1, false), back.join(' '));
+        QCOMPARE(walk(1, true), stops + ' ' + back.back());
+        QCOMPARE(walk(-1, true), back.join(' ') + ' ' + back.front());
+        QCOMPARE(nameOf(s.form.nextTabStop(noStop, 1, true)) + ' ' +
+                     nameOf(s.form.nextTabStop(noStop, -1, true)),
+                 fromNoStop);
+    }
+
+    // No two controls that take the focus sound alike, and none goes unnamed.
+    void everyFocusStopHasANameOfItsOwn() {
+        std::set<std::string> names{""};
+        for (Ctl c : focusOrder()) {
+            QVERIFY2(names.insert(accessibleName(c)).second, layoutRow(c).name.data());
+        }
+    }
+
+    // What a screen reader says for a control: the captions that name it on screen, its group's
+    // first; and the label that stands for it (its buddy). A caption is read as its own text.
+    void accessibleNames_data() {
+        QTest::addColumn<Ctl>("control");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("buddy");
+        const auto row = [](Ctl c, const char* name, const char* buddy = "none") {
+            QTest::newRow(layoutRow(c).name.data()) << c << name << buddy;
+        };
+        row(txtAFzg, "Beschleunigung des Fahrzeugs A= m/k²", "Label2");
+        row(txtVFzg, "Höchstgeschwindigkeit des Fahrzeugs V= m/k", "Label5");
+        row(txtV, "Aktuelle Geschwindigkeit m/k", "Label9");
+        row(txtBremsDiff, "Bremsen Verzögern um: m/k", "Label11");
+        row(cmdCalcMWBrake, "Berechne den Mindestwurf Bremsen");
+        row(txtErfolgeBrems, "Bremsen Erfolge", "Label15");
+        row(cmdBrake, "BRAKE!");
+        row(txtErfolgeBeschl, "Beschleunigen Erfolge", "Label10");
+        row(cmdAccel, "ACCELERATE!");
+        row(optRadius, "Radius [m]");
+        row(txtRadius, "Kurve Radius [m]", "Label13");
+        row(optGForce, "g-Force");
+        row(txtGForce, "Kurve g-Force", "Label14");
+        row(txtGForceMK, "Kurve g-Force m/k²", "Label17");
+        row(cmdCalcMWTURN, "Berechne den Mindestwurf Kurve");
+        row(txtErfolgeKurve, "Kurve Erfolge", "Label16");
+        row(cmdTurn, "TURN!");
+        row(txtPHI, "Überstrichener Winkel in einer Kampfrunde", "Label18");
+        row(Label3, "");
+    }
+    void accessibleNames() {
+        QFETCH(Ctl, control);
+        QFETCH(QString, name);
+        QFETCH(QString, buddy);
+        QCOMPARE(QString::fromStdString(accessibleName(control)), name);
+        const auto row = std::ranges::find(kAccessibleNames, control, &AccessibleName::control);
+        QCOMPARE(nameOf(row == kAccessibleNames.end() ? std::nullopt : row->label), buddy);
     }
 };
 
