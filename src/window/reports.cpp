@@ -40,10 +40,6 @@ std::string captionOf(Ctl control) {
     return inQuotes(layoutRow(control).text);
 }
 
-std::string integerRange(long low, long high) {
-    return std::to_string(low) + " bis " + std::to_string(high);
-}
-
 std::string quoted(std::string_view text) {
     constexpr int kShown = 40;
     std::string out = "„";
@@ -101,8 +97,7 @@ Failure unreadableField(FailureKind kind, Ctl field, std::string_view text, bool
     }
     if (whole) {
         return Failure(kind, "Im Feld " + fieldName(field) + " steht " + quoted(text) +
-                                 ", gerundet liegt das außerhalb von " +
-                                 integerRange(kIntegerMin, kIntegerMax) + "." +
+                                 ", gerundet liegt das außerhalb von " + integerRange() + "." +
                                  " Bitte eine Zahl in diesem Bereich eintragen.");
     }
     return Failure(kind, "Im Feld " + fieldName(field) + " steht " + quoted(text) +
@@ -112,8 +107,7 @@ Failure unreadableField(FailureKind kind, Ctl field, std::string_view text, bool
 }
 
 Failure outOfIntegerRange(const std::string& what, std::string_view hint) {
-    std::string detail =
-        what + " liegt außerhalb von " + integerRange(kIntegerMin, kIntegerMax) + ".";
+    std::string detail = what + " liegt außerhalb von " + integerRange() + ".";
     if (!hint.empty()) {
         detail += ' ';
         detail += hint;
