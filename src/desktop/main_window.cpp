@@ -125,8 +125,8 @@ void MainWindow::build() {
     }
     for (const AccessibleName& row : kAccessibleNames) {
         widget(row.control)->setAccessibleName(qt(velorix::accessibleName(row.control)));
-        if (row.label) {
-            static_cast<QLabel*>(widget(*row.label))->setBuddy(widget(row.control));
+        if (const auto label = labelOf(row)) {
+            static_cast<QLabel*>(widget(*label))->setBuddy(widget(row.control));
         }
     }
     const auto order = focusOrder();

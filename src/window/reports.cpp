@@ -1,34 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/reports.h"
 
-#include <optional>
+#include "window/accessibility.h"
 
 namespace velorix {
 
 namespace {
-
-using enum Ctl;
-
-struct FieldCaption {
-    Ctl field;
-    Ctl caption;
-    std::optional<Ctl> group; // for the captions that recur, such as "Erfolge"
-};
-
-// The current speed has no label of its own beside it; its group's caption names it.
-constexpr FieldCaption kFieldCaptions[] = {
-    {txtAFzg, Label2, {}},
-    {txtVFzg, Label5, {}},
-    {txtV, Frame5, {}},
-    {txtBremsDiff, Label11, {}},
-    {txtErfolgeBrems, Label15, Frame6},
-    {txtErfolgeBeschl, Label10, Frame7},
-    {txtRadius, Label13, {}},
-    {txtGForce, Label14, {}},
-    {txtGForceMK, Label17, Label14},
-    {txtErfolgeKurve, Label16, Frame4},
-    {txtPHI, Label18, {}},
-};
 
 std::string inQuotes(std::string_view caption) {
     return "„" + std::string(caption) + "“";
@@ -71,12 +48,12 @@ std::string quoted(std::string_view text) {
 }
 
 std::string fieldName(Ctl field) {
-    for (const FieldCaption& row : kFieldCaptions) {
-        if (row.field == field) {
-            std::string name = inQuotes(layoutRow(row.caption).text);
-            if (row.group) {
-                name += (layoutRow(*row.group).kind == Kind::Frame ? " unter " : " neben ") +
-                        inQuotes(layoutRow(*row.group).text);
+    for (const AccessibleName& row : kAccessibleNames) {
+        if (row.control == field && row.caption) {
+            std::string name = captionOf(*row.caption);
+            if (row.context) {
+                name += (layoutRow(*row.context).kind == Kind::Frame ? " unter " : " neben ") +
+                        captionOf(*row.context);
             }
             return name;
         }
