@@ -68,7 +68,11 @@ MainWindow::MainWindow(NumberFormat format, FailureReporter& reporter, QWidget* 
     build();
     connectEvents();
     deliver(form_.load());
-    widget(Ctl::txtAFzg)->setFocus();
+    const Form::Selection opening = form_.opening();
+    widget(opening.control)->setFocus();
+    if (auto* field = qobject_cast<QLineEdit*>(widget(opening.control))) {
+        field->setSelection(opening.start, opening.end - opening.start);
+    }
 }
 
 void MainWindow::build() {

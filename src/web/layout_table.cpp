@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the window's layout table, accessible names and Tab stops after Load as JSON, for the
-// page to be built from the very rows the desktop window is built from, and the window's width
-// in pixels at the scale the page is built with (the one argument, in twips per pixel). Run once
-// when the page is built, so that the page carries the table instead of asking the program at
-// every start.
+// Writes the window's layout table, accessible names, and Tab stops and opening focus after Load
+// as JSON, for the page to be built from the very rows the desktop window is built from, and the
+// window's width in pixels at the scale the page is built with (the one argument, in twips per
+// pixel). Run once when the page is built, so that the page carries the table instead of asking
+// the program at every start.
 #include "window/accessibility.h"
 #include "window/form.h"
 #include "window/layout.h"
@@ -104,8 +104,12 @@ std::string layoutJson(std::string_view twipsPerPixel) {
     if (!first || !last) {
         return {};
     }
+    // Where the focus opens, and which part of the field's text is selected.
+    const Form::Selection opening = form.opening();
     return out + "],\"tabStops\":[" + std::to_string(index(*first)) + ',' +
-           std::to_string(index(*last)) + "],\"windowWidth\":" +
+           std::to_string(index(*last)) + "],\"opening\":[" +
+           std::to_string(index(opening.control)) + ',' + std::to_string(opening.start) + ',' +
+           std::to_string(opening.end) + "],\"windowWidth\":" +
            std::to_string(windowWidth(realFromText(twipsPerPixel, NumberFormat{}))) + '}';
 }
 

@@ -231,9 +231,12 @@ private slots:
         }
     }
 
-    // Tab walks the enabled controls in focus order; of the options only the selected one.
+    // The window opens with "A=" focused and its "10" selected; Tab walks the enabled controls
+    // in focus order, of the options only the selected one.
     void focusOrder() {
         QCOMPARE(QApplication::focusWidget(), field(txtAFzg));
+        QCOMPARE(field(txtAFzg)->selectedText(), "10");
+        QCOMPARE(field(txtAFzg)->cursorPosition(), 2);
         const QStringList expected = {
             "txtVFzg",         "txtV",      "txtErfolgeBeschl", "txtBremsDiff",    "cmdAccel",
             "optRadius",       "txtRadius", "cmdCalcMWBrake",   "txtErfolgeBrems", "cmdCalcMWTURN",

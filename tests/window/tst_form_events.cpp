@@ -38,6 +38,8 @@ private slots:
         }
         QVERIFY(s.form.selected(optRadius));
         QVERIFY(!s.form.selected(optGForce));
+        // The focus opens in "A=" with its "10" selected: the first key replaces it.
+        QCOMPARE(s.form.opening(), (Form::Selection{txtAFzg, 0, 2}));
     }
 
     // A modifier asked for before the acceleration rating was ever edited compares with 0.
