@@ -10,7 +10,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velorix.Velorix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELORIX_APP_ID));
     velorix::MessageBoxReporter reporter;
     velorix::MainWindow window(velorix::systemNumberFormat(), reporter);
     QuitAfterFirstFrame quit(window);

@@ -7,7 +7,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     velorix::installGermanToolkitTexts(app);
     // Ties the window to its desktop entry, for the icon and name a desktop shows for it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velorix.Velorix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELORIX_APP_ID));
     velorix::MessageBoxReporter reporter;
     velorix::MainWindow window(velorix::systemNumberFormat(), reporter);
     window.show();

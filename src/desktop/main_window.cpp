@@ -68,7 +68,11 @@ MainWindow::MainWindow(NumberFormat format, FailureReporter& reporter, QWidget* 
     build();
     connectEvents();
     deliver(form_.load());
-    widget(Ctl::txtAFzg)->setFocus();
+    const Form::Selection opening = form_.opening();
+    widget(opening.control)->setFocus();
+    if (auto* field = qobject_cast<QLineEdit*>(widget(opening.control))) {
+        field->setSelection(opening.start, opening.end - opening.start);
+    }
 }
 
 void MainWindow::build() {
@@ -125,8 +129,8 @@ void MainWindow::build() {
     }
     for (const AccessibleName& row : kAccessibleNames) {
         widget(row.control)->setAccessibleName(qt(velorix::accessibleName(row.control)));
-        if (row.label) {
-            static_cast<QLabel*>(widget(*row.label))->setBuddy(widget(row.control));
+        if (const auto label = labelOf(row)) {
+            static_cast<QLabel*>(widget(*label))->setBuddy(widget(row.control));
         }
     }
     const auto order = focusOrder();

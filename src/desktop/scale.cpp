@@ -76,10 +76,6 @@ double twipsPerPixelFor(const QFont& font, const QStyle& style) {
     return fittingTwipsPerPixel(oneLine, wrapped);
 }
 
-double pixelsPerTwip() {
-    return 1.0 / sessionTwipsPerPixel();
-}
-
 int toPixels(int twips) {
     return toPixels(twips, sessionTwipsPerPixel());
 }

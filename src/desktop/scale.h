@@ -15,9 +15,7 @@ namespace velorix {
 // the style draws it, the choice left to the window's core.
 double twipsPerPixelFor(const QFont& font, const QStyle& style);
 
-// The factor for this session's default font and style, worked out once.
-double pixelsPerTwip();
-
+// Twips as whole pixels at this session's scale: the one for its default font and style.
 int toPixels(int twips);
 QRect toPixels(const Twips& place);
 QLineF toPixels(const LineEnds& ends);

@@ -5,20 +5,15 @@
 
 #include <cassert>
 #include <cmath>
-#include <limits>
-#include <string>
 
 namespace velorix {
 
 namespace {
 
-constexpr int kIntegerMin = std::numeric_limits<Integer>::min();
-constexpr int kIntegerMax = std::numeric_limits<Integer>::max();
-
 Integer checkedInteger(long result, const char* operation, int a, int b) {
     if (result < kIntegerMin || result > kIntegerMax) {
         throw Failure(FailureKind::Overflow, std::to_string(a) + operation + std::to_string(b) +
-                                                 " liegt außerhalb von -32768 bis 32767");
+                                                 " liegt außerhalb von " + integerRange());
     }
     return static_cast<Integer>(result);
 }
@@ -28,6 +23,10 @@ Integer checkedInteger(long result, const char* operation, int a, int b) {
 }
 
 } // namespace
+
+std::string integerRange(long low, long high) {
+    return std::to_string(low) + " bis " + std::to_string(high);
+}
 
 Integer checkedProduct(Integer a, Integer b) {
     return checkedInteger(long{a} * b, " × ", a, b);
@@ -68,7 +67,7 @@ Integer realToInteger(double value) {
     // to even.
     const double rounded = std::nearbyint(value);
     if (rounded < kIntegerMin || rounded > kIntegerMax) {
-        throw Failure(FailureKind::Overflow, "der Wert liegt außerhalb von -32768 bis 32767");
+        throw Failure(FailureKind::Overflow, "der Wert liegt außerhalb von " + integerRange());
     }
     return static_cast<Integer>(rounded);
 }

@@ -2,12 +2,20 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
+#include <string>
 
 namespace velorix {
 
 // The two numeric types of every vehicle value.
 using Integer = std::int16_t;
 using Real = float;
+
+inline constexpr long kIntegerMin = std::numeric_limits<Integer>::min();
+inline constexpr long kIntegerMax = std::numeric_limits<Integer>::max();
+
+// The whole numbers from `low` to `high` as a failure says them: "-32768 bis 32767".
+std::string integerRange(long low = kIntegerMin, long high = kIntegerMax);
 
 // Exact integer arithmetic: a result outside -32768..32767 fails with overflow.
 Integer checkedProduct(Integer a, Integer b);

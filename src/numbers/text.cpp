@@ -249,9 +249,9 @@ Integer integerFromText(std::string_view text, const NumberFormat& format) {
         }
     }
     const bool negative = scanned.plain.front() == '-';
-    if (beyond || whole > (negative ? 32768 : 32767)) {
+    if (beyond || whole > (negative ? -kIntegerMin : kIntegerMax)) {
         throw Failure(FailureKind::Overflow,
-                      "die Zahl liegt gerundet außerhalb von -32768 bis 32767");
+                      "die Zahl liegt gerundet außerhalb von " + integerRange());
     }
     return static_cast<Integer>(negative ? -whole : whole);
 }

@@ -15,13 +15,13 @@ Real modifierForExcess(Integer excess) {
     return r;
 }
 
-// Runs one named step of a rule, its failure marked with the step.
+// Runs one step of a rule that a report names, its failure marked as the step's.
 template <typename Calculation>
-auto step(Step which, Calculation calculation) {
+auto step(Calculation calculation) {
     try {
         return calculation();
     } catch (const Failure& failure) {
-        throw StepFailure(failure, which);
+        throw StepFailure(failure);
     }
 }
 
@@ -37,14 +37,14 @@ Real calcMW(const VehicleState& state, double demand) {
 }
 
 void applyACCEL(VehicleState& state, Integer n) {
-    const Integer k = step(Step::Successes, [&] { return checkedProduct(n, state.AFzg); });
+    const Integer k = step([&] { return checkedProduct(n, state.AFzg); });
     state.Vakt = storeReal(static_cast<double>(state.Vakt) + k);
 }
 
 void applyBRAKE(VehicleState& state, Integer m, Integer d) {
     if (d > state.Amax) {
         const Real t = storeReal(static_cast<double>(state.Vakt) - state.Amax);
-        const Integer k = step(Step::Successes, [&] { return checkedProduct(state.AFzg, m); });
+        const Integer k = step([&] { return checkedProduct(state.AFzg, m); });
         state.Vakt = storeReal(static_cast<double>(t) - k);
     } else {
         state.Vakt = storeReal(static_cast<double>(state.Vakt) - d);
@@ -60,15 +60,14 @@ Real calcTURN(VehicleState& state) {
 }
 
 void calcTURN(VehicleState& state, Real g) {
-    const Real a = step(Step::LateralAcceleration,
-                        [&] { return storeReal(static_cast<double>(g) * MK_PER_G); });
+    const Real a = step([&] { return storeReal(static_cast<double>(g) * MK_PER_G); });
     state.Aturn = a;
     const double speed = state.Vakt;
     state.Radius = storeReal(checkedQuotient(speed * speed, a));
 }
 
 Real applyTURN(VehicleState& state) {
-    const Real phi = step(Step::Angle, [&] {
+    const Real phi = step([&] {
         return storeReal(checkedQuotient(static_cast<double>(state.Vakt) * 60, state.Radius));
     });
     const Real angle = roundReal(phi, 0);

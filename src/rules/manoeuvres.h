@@ -4,24 +4,15 @@
 #include "numbers/failure.h"
 #include "rules/vehicle_state.h"
 
-#include <cstdint>
-
 namespace velorix {
 
-// The steps of the manoeuvres whose failure a report names in the player's terms: the successes
-// times the acceleration rating, the g-force in m/k², the angle of the turn.
-enum class Step : std::uint8_t { Successes, LateralAcceleration, Angle };
-
-// A failure of one of those steps; every other failure of a rule is a plain Failure.
+// A failure of a step of a manoeuvre that a report names in the player's terms: the successes
+// times the acceleration rating, the g-force in m/k², the angle of the turn. Every other failure
+// of a rule is a plain Failure.
 class StepFailure : public Failure {
 public:
-    StepFailure(const Failure& failure, Step step)
-        : Failure(failure)
-        , step_(step) {}
-    Step step() const noexcept { return step_; }
-
-private:
-    Step step_;
+    explicit StepFailure(const Failure& failure)
+        : Failure(failure) {}
 };
 
 // The target-number raise for demanding an acceleration beyond Amax: +1 for every started

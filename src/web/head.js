@@ -59,7 +59,7 @@
     if (tpp > 0 && (tpp !== early.reference.twipsPerPixel || line !== early.reference.line)) {
       root.style.setProperty('--tpp', tpp);
       root.style.setProperty('--line', `${line}px`);
-      early.narrow = `(max-width: ${Math.round(early.layout.width / tpp) - 0.5}px)`;
+      early.narrow = `(max-width: ${scale.velorix_window_width(tpp) - 0.5}px)`;
       for (const rule of document.styleSheets[0].cssRules) {
         if (rule.media?.mediaText.includes('max-width')) rule.media.mediaText = early.narrow;
       }

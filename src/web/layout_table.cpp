@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the window's layout table, accessible names and Tab stops after Load as JSON, for the
-// page to be built from the very rows the desktop window is built from. Run once when the page
-// is built, so that the page carries the table instead of asking the program at every start.
+// Writes the window's layout table, accessible names, and Tab stops and opening focus after Load
+// as JSON, for the page to be built from the very rows the desktop window is built from, and the
+// window's width in pixels at the scale the page is built with (the one argument, in twips per
+// pixel). Run once when the page is built, so that the page carries the table instead of asking
+// the program at every start.
 #include "window/accessibility.h"
 #include "window/form.h"
 #include "window/layout.h"
+#include "window/scale.h"
 
 #include <array>
 #include <cstdio>
@@ -54,9 +57,7 @@ void quoted(std::string& out, std::string_view s) {
     out += '"';
 }
 
-// The layout table and the accessible names as JSON, so that the page is built from the very
-// rows the desktop window is built from.
-std::string layoutJson() {
+std::string layoutJson(std::string_view twipsPerPixel) {
     std::string out = "{\"title\":";
     quoted(out, kWindowTitle);
     out += ",\"width\":" + std::to_string(kClientWidthTwips);
@@ -103,13 +104,18 @@ std::string layoutJson() {
     if (!first || !last) {
         return {};
     }
+    // Where the focus opens, and which part of the field's text is selected.
+    const Form::Selection opening = form.opening();
     return out + "],\"tabStops\":[" + std::to_string(index(*first)) + ',' +
-           std::to_string(index(*last)) + "]}";
+           std::to_string(index(*last)) + "],\"opening\":[" +
+           std::to_string(index(opening.control)) + ',' + std::to_string(opening.start) + ',' +
+           std::to_string(opening.end) + "],\"windowWidth\":" +
+           std::to_string(windowWidth(realFromText(twipsPerPixel, NumberFormat{}))) + '}';
 }
 
 } // namespace
 
-int main() {
-    const std::string json = layoutJson();
+int main(int argc, char* argv[]) {
+    const std::string json = argc == 2 ? layoutJson(argv[1]) : std::string();
     return json.empty() || std::fputs(json.c_str(), stdout) < 0 ? 1 : 0;
 }

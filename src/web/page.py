@@ -13,7 +13,8 @@
 # by their digests, the compiled programs, and the manifest, icon, service worker and copies of
 # the folder's own files from the page's own origin.
 #   page.py TEMPLATE STYLE ICON HEAD SCALE PROGRAM GLUE SCRIPTS OUT POLICY LAYOUT-COMMAND...
-# LAYOUT-COMMAND prints the window's layout table as JSON.
+# LAYOUT-COMMAND, given the twips per pixel the page is built with, prints the window's layout
+# table as JSON, with the window's width in pixels at that scale.
 import base64
 import hashlib
 import json
@@ -51,9 +52,11 @@ def json_script(value):
     return json.dumps(value, ensure_ascii=False, separators=(',', ':')).replace('<', '\\u003c')
 
 
-layout = json.loads(subprocess.run(layout_command, check=True, capture_output=True).stdout)
-reference = dict(window_html.REFERENCE,
-                 narrow=window_html.narrow_query(layout, window_html.REFERENCE['twipsPerPixel']))
+layout = json.loads(subprocess.run(
+    layout_command + [str(window_html.REFERENCE['twipsPerPixel'])], check=True,
+    capture_output=True).stdout)
+# The narrow layout for a screen narrower than the window, whose width in CSS may be fractional.
+reference = dict(window_html.REFERENCE, narrow=f'(max-width: {layout.pop("windowWidth") - 0.5}px)')
 window, window_style = window_html.markup(layout)
 styles = (read(style).replace('/*narrow*/', reference['narrow'])
           .replace('/*twips-per-pixel*/', str(reference['twipsPerPixel']))

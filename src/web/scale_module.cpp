@@ -2,7 +2,8 @@
 // The window's scale for what the page measured in its font, as a program of its own: small
 // enough for the page to compile and ask before it draws its first frame, so that the window
 // never shows at one scale and then moves to another. No glue: the page writes the measures
-// into `velorix_scale_input()` and calls `velorix_scale(count)`.
+// into `velorix_scale_input()`, calls `velorix_scale(count)` and asks
+// `velorix_window_width(twipsPerPixel)` where its narrow layout begins.
 #include "window/layout.h"
 #include "window/scale.h"
 
@@ -70,6 +71,10 @@ double velorix_scale(int count) noexcept {
         return 0;
     }
     return scaleFor(std::span<const int>(input.data(), static_cast<std::size_t>(count)));
+}
+
+int velorix_window_width(double twipsPerPixel) noexcept {
+    return windowWidth(twipsPerPixel);
 }
 
 } // extern "C"

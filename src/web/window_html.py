@@ -24,15 +24,6 @@ GROUP_ORDER = ['Frame1', 'Frame2', 'Frame5', 'Frame8', 'Frame3']
 ARROW_BEFORE = ['txtErfolgeBrems', 'txtErfolgeKurve']
 
 
-def px(twips, twips_per_pixel):
-    """Whole pixels, halves rounded up, as the window's behaviour rounds them."""
-    return int(twips / twips_per_pixel + 0.5)
-
-
-def narrow_query(layout, twips_per_pixel):
-    return f'(max-width: {px(layout["width"], twips_per_pixel) - 0.5}px)'
-
-
 def guests(rows):
     """Top-level groups that lie inside another (Kurve over Aktion): group -> its host."""
     def inside(a, b):

@@ -10,8 +10,8 @@ namespace {
 using enum Ctl;
 
 constexpr AccessibleName named(Ctl control, std::array<std::optional<Ctl>, 3> parts,
-                               std::optional<Ctl> label = {}) {
-    return {control, parts, label};
+                               std::optional<Ctl> caption = {}, std::optional<Ctl> context = {}) {
+    return {control, parts, caption, context};
 }
 
 // A control's own parts must be static captions: the output labels change as the user types.
@@ -22,9 +22,10 @@ constexpr bool readsOnlyCaptions(const std::array<AccessibleName, kFocusCount>& 
                 return false;
             }
         }
-        if (row.label &&
-            std::find(row.parts.begin(), row.parts.end(), row.label) == row.parts.end()) {
-            return false;
+        for (const std::optional<Ctl>& named : {row.caption, row.context}) {
+            if (named && std::find(row.parts.begin(), row.parts.end(), named) == row.parts.end()) {
+                return false;
+            }
         }
     }
     return true;
@@ -50,29 +51,30 @@ constexpr bool rowsDistinct(const std::array<Row, N>& rows, Key key) {
 } // namespace
 
 // The two "Berechne den Mindestwurf" buttons tell their group after their caption; the option
-// buttons, drawn without a caption, take the label of their row.
+// buttons, drawn without a caption, take the label of their row. The current speed has no label
+// of its own beside it, only its unit: its group's caption names it.
 extern constexpr std::array<AccessibleName, kFocusCount> kAccessibleNames = {{
     named(txtAFzg, {Frame1, Label2, Label1}, Label2),
     named(txtVFzg, {Frame2, Label5, Label6}, Label5),
-    named(txtV, {Frame5, Label9}, Label9),
+    named(txtV, {Frame5, Label9}, Frame5),
     named(txtBremsDiff, {Frame6, Label11, Label12}, Label11),
     named(cmdCalcMWBrake, {cmdCalcMWBrake, Frame6}),
-    named(txtErfolgeBrems, {Frame6, Label15}, Label15),
+    named(txtErfolgeBrems, {Frame6, Label15}, Label15, Frame6),
     named(cmdBrake, {cmdBrake}),
-    named(txtErfolgeBeschl, {Frame7, Label10}, Label10),
+    named(txtErfolgeBeschl, {Frame7, Label10}, Label10, Frame7),
     named(cmdAccel, {cmdAccel}),
     named(optRadius, {Label13}),
     named(txtRadius, {Frame4, Label13}, Label13),
     named(optGForce, {Label14}),
     named(txtGForce, {Frame4, Label14}, Label14),
-    named(txtGForceMK, {Frame4, Label14, Label17}, Label17),
+    named(txtGForceMK, {Frame4, Label14, Label17}, Label17, Label14),
     named(cmdCalcMWTURN, {cmdCalcMWTURN, Frame4}),
-    named(txtErfolgeKurve, {Frame4, Label16}, Label16),
+    named(txtErfolgeKurve, {Frame4, Label16}, Label16, Frame4),
     named(cmdTurn, {cmdTurn}),
     named(txtPHI, {Label18}, Label18),
 }};
 static_assert(readsOnlyCaptions(kAccessibleNames),
-              "names read static captions, and a buddy is one of them");
+              "names read static captions, and a report's are among them");
 static_assert(rowsDistinct(kAccessibleNames, [](const AccessibleName& r) { return r.control; }),
               "one row for every control that takes the focus");
 
@@ -94,6 +96,16 @@ std::string accessibleName(Ctl control) {
         name += layoutRow(*part).text;
     }
     return name;
+}
+
+std::optional<Ctl> labelOf(const AccessibleName& row) {
+    if (!row.caption || layoutRow(*row.caption).kind == Kind::Label) {
+        return row.caption;
+    }
+    const auto label = std::find_if(row.parts.begin(), row.parts.end(), [](std::optional<Ctl> p) {
+        return p && layoutRow(*p).kind == Kind::Label;
+    });
+    return label == row.parts.end() ? std::nullopt : *label;
 }
 
 // The fields a turn derives and the speed are said too when the program rewrites them, also

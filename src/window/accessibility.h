@@ -18,8 +18,10 @@ namespace velorix {
 struct AccessibleName {
     Ctl control;
     std::array<std::optional<Ctl>, 3> parts;
-    // The label that stands for the control on screen; it becomes the label's buddy.
-    std::optional<Ctl> label;
+    // Of those, the caption that names a field in a report ("„A=“"), and where that caption
+    // recurs, the group it is under or the label it is beside ("„Erfolge“ unter „Bremsen“").
+    std::optional<Ctl> caption;
+    std::optional<Ctl> context;
 };
 
 // One row for every text field, command button and option button.
@@ -27,6 +29,10 @@ extern const std::array<AccessibleName, kFocusCount> kAccessibleNames;
 
 // The spoken name of a control; empty for a control without a row.
 std::string accessibleName(Ctl control);
+
+// The label that stands for a field on screen, whose buddy the field becomes: its caption, or
+// for a field its group names, the label beside it there.
+std::optional<Ctl> labelOf(const AccessibleName& row);
 
 // A value the window works out or rewrites, spoken as it appears: its captions, the value, its
 // unit ("Kurve Radius [m] 65,78947", "Aktuelle Geschwindigkeit 225 m/k").

@@ -161,6 +161,18 @@ std::optional<Ctl> Form::nextTabStop(Ctl from, int step, bool wrap) const {
     return std::nullopt;
 }
 
+Form::Selection Form::opening() const {
+    const Ctl first = nextTabStop(Ctl{}, 1, false).value();
+    if (layoutRow(first).kind != Kind::TextBox) {
+        return {first};
+    }
+    // Every byte but a UTF-8 continuation begins a character.
+    const std::string& t = text(first);
+    return {first, 0, static_cast<int>(std::count_if(t.begin(), t.end(), [](char c) {
+                return (static_cast<unsigned char>(c) & 0xc0) != 0x80;
+            }))};
+}
+
 std::bitset<kControlCount> Form::takeChanges() {
     return std::exchange(changed_, {});
 }

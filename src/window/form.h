@@ -57,6 +57,18 @@ public:
     // view moves it there if it was on the button. None: it stays where it is.
     std::optional<Ctl> focusAfter() const { return focusAfter_; }
 
+    // Part of a control's text, in characters, with the caret at its end.
+    struct Selection {
+        Ctl control;
+        int start = 0;
+        int end = 0;
+        bool operator==(const Selection&) const = default;
+    };
+    // Where the focus stands when the window opens: on the first Tab stop, a field's whole text
+    // selected as a Tab into it leaves it, so that the first key typed replaces the start value
+    // in every view.
+    Selection opening() const;
+
     // How deeply handlers nested during the last user event: 0 when none ran, 1 when no handler
     // wrote a field with a handler of its own.
     int deepestChain() const { return deepestChain_; }

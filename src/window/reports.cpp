@@ -1,34 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/reports.h"
 
-#include <optional>
+#include "window/accessibility.h"
 
 namespace velorix {
 
 namespace {
-
-using enum Ctl;
-
-struct FieldCaption {
-    Ctl field;
-    Ctl caption;
-    std::optional<Ctl> group; // for the captions that recur, such as "Erfolge"
-};
-
-// The current speed has no label of its own beside it; its group's caption names it.
-constexpr FieldCaption kFieldCaptions[] = {
-    {txtAFzg, Label2, {}},
-    {txtVFzg, Label5, {}},
-    {txtV, Frame5, {}},
-    {txtBremsDiff, Label11, {}},
-    {txtErfolgeBrems, Label15, Frame6},
-    {txtErfolgeBeschl, Label10, Frame7},
-    {txtRadius, Label13, {}},
-    {txtGForce, Label14, {}},
-    {txtGForceMK, Label17, Label14},
-    {txtErfolgeKurve, Label16, Frame4},
-    {txtPHI, Label18, {}},
-};
 
 std::string inQuotes(std::string_view caption) {
     return "„" + std::string(caption) + "“";
@@ -38,10 +15,6 @@ std::string inQuotes(std::string_view caption) {
 
 std::string captionOf(Ctl control) {
     return inQuotes(layoutRow(control).text);
-}
-
-std::string integerRange(long low, long high) {
-    return std::to_string(low) + " bis " + std::to_string(high);
 }
 
 std::string quoted(std::string_view text) {
@@ -75,12 +48,12 @@ std::string quoted(std::string_view text) {
 }
 
 std::string fieldName(Ctl field) {
-    for (const FieldCaption& row : kFieldCaptions) {
-        if (row.field == field) {
-            std::string name = inQuotes(layoutRow(row.caption).text);
-            if (row.group) {
-                name += (layoutRow(*row.group).kind == Kind::Frame ? " unter " : " neben ") +
-                        inQuotes(layoutRow(*row.group).text);
+    for (const AccessibleName& row : kAccessibleNames) {
+        if (row.control == field && row.caption) {
+            std::string name = captionOf(*row.caption);
+            if (row.context) {
+                name += (layoutRow(*row.context).kind == Kind::Frame ? " unter " : " neben ") +
+                        captionOf(*row.context);
             }
             return name;
         }
@@ -101,8 +74,7 @@ Failure unreadableField(FailureKind kind, Ctl field, std::string_view text, bool
     }
     if (whole) {
         return Failure(kind, "Im Feld " + fieldName(field) + " steht " + quoted(text) +
-                                 ", gerundet liegt das außerhalb von " +
-                                 integerRange(kIntegerMin, kIntegerMax) + "." +
+                                 ", gerundet liegt das außerhalb von " + integerRange() + "." +
                                  " Bitte eine Zahl in diesem Bereich eintragen.");
     }
     return Failure(kind, "Im Feld " + fieldName(field) + " steht " + quoted(text) +
@@ -112,8 +84,7 @@ Failure unreadableField(FailureKind kind, Ctl field, std::string_view text, bool
 }
 
 Failure outOfIntegerRange(const std::string& what, std::string_view hint) {
-    std::string detail =
-        what + " liegt außerhalb von " + integerRange(kIntegerMin, kIntegerMax) + ".";
+    std::string detail = what + " liegt außerhalb von " + integerRange() + ".";
     if (!hint.empty()) {
         detail += ' ';
         detail += hint;

@@ -5,7 +5,6 @@
 #include "numbers/text.h"
 #include "window/layout.h"
 
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -21,11 +20,6 @@ std::string quoted(std::string_view text);
 
 // A control's caption as a report quotes it: "„Kurve“".
 std::string captionOf(Ctl control);
-
-// The whole numbers from `low` to `high` as a report says them: "-32768 bis 32767".
-std::string integerRange(long low, long high);
-inline constexpr long kIntegerMin = std::numeric_limits<Integer>::min();
-inline constexpr long kIntegerMax = std::numeric_limits<Integer>::max();
 
 // A field as the player finds it on screen: "„A=“", or "„Erfolge“ unter „Bremsen“".
 std::string fieldName(Ctl field);

@@ -30,6 +30,10 @@ int toPixels(int twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(twips / twipsPerPixel));
 }
 
+int windowWidth(double twipsPerPixel) {
+    return toPixels(kClientWidthTwips, twipsPerPixel);
+}
+
 double fittingTwipsPerPixel(const OneLineNeeds& oneLine, const WrappedNeed& wrapped) {
     double twipsPerPixel = kReferenceTwipsPerPixel;
     while (twipsPerPixel > kSmallestTwipsPerPixel && !fits(oneLine, wrapped, twipsPerPixel)) {

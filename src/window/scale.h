@@ -40,6 +40,10 @@ private:
 // A length in twips as whole pixels at the given scale.
 int toPixels(int twips, double twipsPerPixel);
 
+// The window's width in whole pixels at the given scale: a view narrower than this cannot show
+// it whole, and the page stands its controls in one column there.
+int windowWidth(double twipsPerPixel);
+
 // Twips become pixels by one factor for the whole window. The reference is 15 twips per pixel;
 // where the view's font needs more room, the scale drops in quarter steps (to 4 at the least)
 // until every caption fits whole in its control. Returns twips per pixel.

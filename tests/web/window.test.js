@@ -106,8 +106,9 @@ for (const engine of chosen) {
         test('every control starts as the window does', limit, () => withPage(browser, async (page) => {
           assert.deepEqual(await page.evaluate(() => [document.title, navigator.language,
             document.querySelectorAll('.window [id]').length, document.activeElement.id,
-            txtAFzg.getAttribute('aria-label'), Line4.tagName]),
-          ['Velorix', locale, 53, 'txtAFzg', 'Beschleunigung des Fahrzeugs A= m/k²', 'line']);
+            txtAFzg.selectionStart, txtAFzg.selectionEnd, txtAFzg.getAttribute('aria-label'),
+            Line4.tagName]),
+          ['Velorix', locale, 53, 'txtAFzg', 0, 2, 'Beschleunigung des Fahrzeugs A= m/k²', 'line']);
           assert.deepEqual(await states(page, ['txtAFzg', 'txtVFzg', 'txtV', 'txtBremsDiff',
             'txtErfolgeBrems', 'txtErfolgeBeschl', 'txtRadius', 'txtGForce', 'txtGForceMK',
             'txtErfolgeKurve', 'txtPHI', 'cmdCalcMWBrake', 'cmdBrake', 'cmdAccel', 'cmdCalcMWTURN',

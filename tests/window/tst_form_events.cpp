@@ -47,6 +47,8 @@ private slots:
         }
         QVERIFY(s.form.selected(optRadius));
         QVERIFY(!s.form.selected(optGForce));
+        // The focus opens in "A=" with its "10" selected: the first key replaces it.
+        QCOMPARE(s.form.opening(), (Form::Selection{txtAFzg, 0, 2}));
     }
 
     // A modifier asked for before the acceleration rating was ever edited compares with 0.
@@ -406,7 +408,7 @@ private slots:
         QFETCH(QString, buddy);
         QCOMPARE(QString::fromStdString(accessibleName(control)), name);
         const auto row = std::ranges::find(kAccessibleNames, control, &AccessibleName::control);
-        QCOMPARE(nameOf(row == kAccessibleNames.end() ? std::nullopt : row->label), buddy);
+        QCOMPARE(nameOf(row == kAccessibleNames.end() ? std::nullopt : labelOf(*row)), buddy);
     }
 };
 

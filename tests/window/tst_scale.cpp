@@ -43,6 +43,12 @@ private slots:
         QCOMPARE(fittingTwipsPerPixel(OneLineNeeds{}, lines), 13.0);
     }
 
+    // Where the page's narrow layout begins: 9105 twips at 8.75 a pixel are 1040.57 pixels.
+    void windowWidth() {
+        QCOMPARE(velorix::windowWidth(8.75), 1041);
+        QCOMPARE(velorix::windowWidth(15.0), 607);
+    }
+
     // Words of 30, 20 and 40 pixels, a blank of 5: runs 0–1 55, 0–2 100, 1–2 65.
     void wrappedLines_data() {
         QTest::addColumn<int>("width");

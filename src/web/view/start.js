@@ -35,10 +35,13 @@
   // controls in one column; the page's first script knows from which width on.
   phoneKeys(els, focusAfter, decimal, matchMedia(early.narrow));
 
-  // The window takes input from now on, and the focus is in its first field, not scrolled into
-  // view, which would lay out the page once more before it is ready.
+  // The window takes input from now on, and the focus is where the window opens, not scrolled
+  // into view, which would lay out the page once more before it is ready. The field's text is
+  // selected as the behaviour says, which each engine would otherwise choose for itself.
   document.documentElement.inert = false;
-  els[layout.focus[0]].focus({ preventScroll: true });
+  const [opening, start, end] = layout.opening;
+  els[opening].focus({ preventScroll: true });
+  els[opening].setSelectionRange(start, end);
   deliver(loaded);
   document.documentElement.dataset.state = 'ready';
   performance.mark('velorix-ready');
