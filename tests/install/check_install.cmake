@@ -20,9 +20,8 @@ set(expected
     bin/velorix
     share/applications/${APP_ID}.desktop
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
-    share/doc/velorix/changelog.gz
-    share/doc/velorix/copyright
-    share/man/man1/velorix.1.gz
+    share/man/man1/velorix.1
+    share/man/de/man1/velorix.1
     share/metainfo/${APP_ID}.metainfo.xml)
 file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)
@@ -48,7 +47,8 @@ expect_line(${entry} "^Exec=velorix$" "Exec of the installed program")
 expect_line(${entry} "^Icon=${APP_ID}$" "Icon named after the installed icon")
 expect_line(${entry} "^Categories=.*Game;" "Game category")
 expect_line(${entry} "^Name=Velorix$" "Name")
-expect_line(${entry} "^Comment=.*Fahrzeug" "German comment")
+expect_line(${entry} "^Comment=.*vehicle" "English comment")
+expect_line(${entry} "^Comment\\[de\\]=.*Fahrzeug" "German comment")
 
 # The metainfo carries the same id and launches that entry.
 set(meta share/metainfo/${APP_ID}.metainfo.xml)
