@@ -47,8 +47,11 @@ expect_line(${entry} "^Exec=velorix$" "Exec of the installed program")
 expect_line(${entry} "^Icon=${APP_ID}$" "Icon named after the installed icon")
 expect_line(${entry} "^Categories=.*Game;" "Game category")
 expect_line(${entry} "^Name=Velorix$" "Name")
+# English, with German beside it for a German desktop.
 expect_line(${entry} "^Comment=.*vehicle" "English comment")
-expect_line(${entry} "^Comment\\[de\\]=.*Fahrzeug" "German comment")
+foreach(key GenericName Comment Keywords)
+    expect_line(${entry} "^${key}\\[de\\]=" "German ${key}")
+endforeach()
 
 # The metainfo carries the same id and launches that entry.
 set(meta share/metainfo/${APP_ID}.metainfo.xml)
@@ -59,6 +62,7 @@ expect_line(${meta} "<binary>velorix</binary>" "provided binary")
 expect_line(${meta} "<content_rating type=\"oars-1.1\"" "content rating")
 expect_line(${meta} "<release version=\"[0-9.]+\"" "release")
 expect_line(${meta} "docs/screenshot.png</image>" "screenshot")
+expect_line(${meta} "<lang percentage=\"100\">de</lang>" "German as the window's language")
 
 # The icon is an SVG drawing of its own.
 file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/${APP_ID}.svg" svg)
